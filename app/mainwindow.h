@@ -1,0 +1,87 @@
+#pragma once
+
+#include "commands/catalogue.h"
+#include "link/mscomm.h"
+#include "windowstate.h"
+
+#include <QHash>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class CommandSender;
+class PressAndHold;
+class RefusalNotice;
+class Traffic;
+class Views;
+
+// The console's one window, Form1.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    using WarningBox = std::function<void(const QString &description)>;
+
+    explicit MainWindow(MSComm::LineFactory lines, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up: settings, address, placement, port 1 opened, "COM1" selected.
+    void Form_Load();
+
+    // The modal warning of a failed port choice; tests record it instead.
+    void setWarningBox(WarningBox box) { m_warningBox = std::move(box); }
+
+    // Whole-window height in twips, title bar and border included.
+    int windowHeightTwips() const;
+    void setWindowHeightTwips(int twips);
+
+    WindowState &state() { return m_state; }
+    MSComm &comm() { return m_comm; }
+    RefusalNotice &notice() { return *m_notice; }
+    QTimer &timer(int n);
+
+    template<typename T = QWidget>
+    T *control(const QString &name) const
+    {
+        return qobject_cast<T *>(m_controls.value(name));
+    }
+
+signals:
+    // END was pressed: the port is closed and the window unloaded.
+    void ended();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildTimers();
+    void wireControls();
+    void placeAtStartUp();
+    qreal dpi() const;
+    QSize frameMargins() const;
+
+    void switchPort(qint16 n, qint16 m);
+    void chooseSpeed(const QString &settings);
+    void Command33_Click();
+    void Timer3_Timer();
+    void Command16_Click();
+    void Command96_Click();
+
+    WindowState m_state;
+    MSComm m_comm;
+    QTimer m_timer1, m_timer2, m_timer3, m_timer4;
+    QHash<QString, QWidget *> m_controls;
+    QHash<const QObject *, const commands::Hold *> m_holdButtons;
+    std::unique_ptr<Traffic> m_traffic;
+    std::unique_ptr<CommandSender> m_sender;
+    std::unique_ptr<PressAndHold> m_pressAndHold;
+    std::unique_ptr<Views> m_views;
+    RefusalNotice *m_notice;
+    WarningBox m_warningBox;
+    int m_heightTwips = 0;
+    bool m_optionWasSelected = false;
+};

@@ -1,0 +1,167 @@
+#include "catalogue.h"
+
+#include <array>
+#include <vector>
+
+namespace commands {
+namespace {
+
+struct Row
+{
+    const char *name;
+    const char *code;
+    Shape shape;
+};
+
+constexpr Row kButtons[] = {
+    {"Command17", "C00", Shape::Plain}, // POWER ON
+    {"Command18", "C01", Shape::Plain}, // POWER OFF
+    {"Command27", "C05", Shape::Plain}, // INPUT MODE SET 1..4
+    {"Command28", "C06", Shape::Plain},
+    {"Command29", "C07", Shape::Plain},
+    {"Command53", "C08", Shape::Plain},
+    {"Command19", "C0B", Shape::Plain}, // SOUND MUTE
+    {"Command20", "C0C", Shape::Plain},
+    {"Command21", "C0D", Shape::Plain}, // NO SHOW
+    {"Command22", "C0E", Shape::Plain},
+    {"Command31", "C0F", Shape::Plain}, // AV Size
+    {"Command32", "C10", Shape::Plain},
+    {"Command23", "C1C", Shape::MenuContext}, // MENU ON
+    {"Command24", "C1D", Shape::Plain},
+    {"Command25", "C43", Shape::Plain}, // FREEZE
+    {"Command26", "C44", Shape::Plain},
+    {"Command13", "C89", Shape::MenuContext}, // A-IMAGE
+    {"Command30", "C27", Shape::Plain},
+    {"Command14", "C8A", Shape::Plain},
+    {"Command3", "C1E", Shape::Plain},
+    {"Command4", "CF IMAGE STAND", Shape::Window2000},
+    {"Command10", "CF IMAGE REAL", Shape::Window2000},
+    {"Command11", "CF IMAGE CINEMA", Shape::Window2000},
+    {"Command39", "CF IMAGE IMAGE1", Shape::Window2000},
+    {"Command40", "CF IMAGE IMAGE2", Shape::Window2000},
+    {"Command41", "CF IMAGE IMAGE3", Shape::Window2000},
+    {"Command42", "CF IMAGE IMAGE4", Shape::Window2000},
+    {"Command56", "C70", Shape::Plain}, // LAMP SELECT
+    {"Command57", "C71", Shape::Plain},
+    {"Command58", "C72", Shape::Plain},
+    {"Command97", "CF FANSPEED MAX", Shape::Plain},
+    {"Command98", "CF FANSPEED NOR", Shape::Plain},
+    {"Command44", "CR0", Shape::Plain}, // status reads
+    {"Command45", "CR1", Shape::Plain},
+    {"Command46", "CR3", Shape::Plain},
+    {"Command47", "CR4", Shape::Plain},
+    {"Command54", "CR6", Shape::Plain},
+    {"Command55", "CR7", Shape::Plain},
+    {"Command38", "CR9", Shape::Plain},
+    {"Command12", "CRA", Shape::Plain},
+    {"Command52", "CR INFPFAIL", Shape::Window2000},
+    {"Command99", "CR PRESSURE", Shape::Plain},
+};
+
+// The input grid: row r (1..4) and column c (0..7) is Command(63 + 8(r-1) + c)
+// and sends "CF INPUT<r> <word>".
+constexpr std::array<const char *, 8> kInputWords = {
+    "DIGITAL", "ANALOG", "VIDEO", "YPBPR", "YCBCR", "S-VIDEO", "YC", "HD-SDI",
+};
+constexpr int kFirstGridButton = 63;
+
+std::vector<OneShot> buildOneShots()
+{
+    std::vector<OneShot> all;
+    for (const Row &row : kButtons)
+        all.push_back({QString::fromLatin1(row.name), QString::fromLatin1(row.code), row.shape});
+    for (int r = 1; r <= 4; ++r) {
+        for (int c = 0; c < int(kInputWords.size()); ++c) {
+            all.push_back({QStringLiteral("Command%1").arg(kFirstGridButton + 8 * (r - 1) + c),
+                           QStringLiteral("CF INPUT%1 %2").arg(r).arg(kInputWords[c]),
+                           Shape::Window5000});
+        }
+    }
+    return all;
+}
+
+constexpr Hold kHolds[] = {
+    {"Command1", "C09", 1, 250, 200, 245},  // VOL +
+    {"Command2", "C0A", 2, 250, 200, 245},  // VOL -
+    {"Command15", "C47", 7, 50, 25, 25},    // Zoom +
+    {"Command35", "C46", 8, 50, 25, 25},    // Zoom -
+    {"Command36", "C4B", 9, 50, 25, 25},    // Focus +
+    {"Command37", "C4A", 10, 50, 25, 25},   // Focus -
+    {"Command48", "C30", 17, 250, 200, 245, true}, // D.Zoom +
+    {"Command49", "C31", 18, 250, 200, 245, true}, // D.Zoom -
+    {"Command50", "C8E", 19, 250, 200, 245}, // Keystone +
+    {"Command51", "C8F", 20, 250, 200, 245}, // Keystone -
+    {"Command59", "C5D", 21, 50, 25, 25},   // LENS SHIFT up
+    {"Command62", "C5E", 22, 50, 25, 25},   // LENS SHIFT down
+    {"Command60", "C5F", 23, 50, 25, 25},   // LENS SHIFT left
+    {"Command61", "C60", 24, 50, 25, 25},   // LENS SHIFT right
+    {"Command6", "C3F", 13, 500, 200, 245}, // SELECT
+    {"Command5", "C3C", 3},                 // menu pad up
+    {"Command7", "C3D", 4},                 // menu pad down
+    {"Command9", "C3B", 5},                 // menu pad left
+    {"Command8", "C3A", 6},                 // menu pad right
+};
+
+constexpr Address kAddresses[] = {
+    {"Option3", ""},     {"Option4", "AFFF"}, {"Option5", "A001"},
+    {"Option6", "A002"}, {"Option7", "A003"}, {"Option8", "A004"},
+};
+
+} // namespace
+
+std::span<const OneShot> oneShots()
+{
+    static const std::vector<OneShot> all = buildOneShots();
+    return all;
+}
+
+const OneShot *findOneShot(const QString &name)
+{
+    for (const OneShot &button : oneShots()) {
+        if (button.name == name)
+            return &button;
+    }
+    return nullptr;
+}
+
+int replyWindow(Shape shape)
+{
+    switch (shape) {
+    case Shape::Window2000:
+        return 2000;
+    case Shape::Window5000:
+        return 5000;
+    default:
+        return 0;
+    }
+}
+
+std::span<const Hold> holds()
+{
+    return kHolds;
+}
+
+const Hold *findHold(const QString &name)
+{
+    for (const Hold &hold : kHolds) {
+        if (name == QLatin1String(hold.name))
+            return &hold;
+    }
+    return nullptr;
+}
+
+const Hold *holdForRepeatCode(quint8 repeatCode)
+{
+    for (const Hold &hold : kHolds) {
+        if (hold.repeatCode == repeatCode)
+            return &hold;
+    }
+    return nullptr;
+}
+
+std::span<const Address> addresses()
+{
+    return kAddresses;
+}
+
+} // namespace commands

@@ -1,0 +1,72 @@
+#include "pressandhold.h"
+
+#include "app/windowstate.h"
+#include "link/mscomm.h"
+#include "link/traffic.h"
+
+#include <QTimer>
+
+PressAndHold::PressAndHold(WindowState &state, Traffic &traffic, const MSComm &comm,
+                           SenderTimers timers)
+    : m_state(state), m_traffic(traffic), m_comm(comm), m_timers(timers)
+{
+}
+
+bool PressAndHold::send(const char *code)
+{
+    m_state.SendText = m_state.AddressPrefix + QLatin1String(code) + QLatin1Char('\r');
+    return m_traffic.Hyouji(m_state.SendText, 1);
+}
+
+void PressAndHold::press(const commands::Hold &button)
+{
+    if (button.isMenuArrow()) {
+        if (m_state.CursorMode == 1) {
+            m_timers.timer2.setInterval(150);
+            m_timers.timer4.setInterval(190);
+        } else if (m_state.CursorMode == 3) {
+            m_timers.timer2.setInterval(5);
+            m_timers.timer4.setInterval(5);
+        }
+        m_state.RepeatCode = button.repeatCode;
+        if (!send(button.code))
+            return;
+        m_timers.timer1.start();
+        return;
+    }
+    m_state.RepeatCode = button.repeatCode;
+    if (!send(button.code))
+        return;
+    m_timers.timer1.setInterval(button.timer1);
+    m_timers.timer2.setInterval(button.timer2);
+    m_timers.timer4.setInterval(button.timer4);
+    m_timers.timer1.start();
+}
+
+void PressAndHold::Timer1_Timer()
+{
+    if (m_state.RepeatCode == 0)
+        return;
+    // A repetition never queues behind one that has not yet left the computer:
+    // what is queued would keep the projector moving after the release.
+    if (m_comm.outBufferCount() > 0)
+        return;
+    if (const commands::Hold *held = commands::holdForRepeatCode(m_state.RepeatCode))
+        send(held->code);
+}
+
+void PressAndHold::release(const commands::Hold &button)
+{
+    m_state.RepeatCode = 0;
+    m_timers.timer1.stop();
+    m_timers.timer2.stop();
+    m_timers.timer4.start();
+    m_traffic.blankSentAndReceived();
+    m_timers.timer2.setInterval(500);
+    m_timers.timer4.setInterval(1000);
+    m_state.RecvBuffer.clear();
+    if (button.digitalZoom) {
+        m_timers.timer1.setInterval(5);
+        m_state.CursorMode = 3;
+    }
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "catalogue.h"
+#include "senders.h"
+
+class MSComm;
+
+// The press-and-hold buttons: a press sends at once and starts Timer1, every
+// tick sends the same command again, a release stops the repetition.
+class PressAndHold
+{
+public:
+    PressAndHold(WindowState &state, Traffic &traffic, const MSComm &comm, SenderTimers timers);
+
+    void press(const commands::Hold &button);
+    void release(const commands::Hold &button);
+    void Timer1_Timer();
+
+private:
+    bool send(const char *code);
+
+    WindowState &m_state;
+    Traffic &m_traffic;
+    const MSComm &m_comm;
+    SenderTimers m_timers;
+};

@@ -1,0 +1,132 @@
+#include "deviceline.h"
+
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+DeviceLine::DeviceLine(const QString &device, QObject *parent)
+    : CommLine(parent), m_device(device)
+{
+    m_port.setPortName(device);
+    connect(&m_port, &QSerialPort::readyRead, this, &CommLine::readyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &DeviceLine::onError);
+}
+
+bool DeviceLine::open(const SerialSettings &settings)
+{
+    m_error.clear();
+    if (!configure(settings) || !m_port.open(QIODevice::ReadWrite)) {
+        m_error = openFailure();
+        m_port.close();
+        return false;
+    }
+    // Modem lines are asserted where the device has them; pseudo-terminals
+    // have none, and that is no reason to refuse the port.
+    m_port.setDataTerminalReady(true);
+    m_port.setRequestToSend(false);
+    m_port.clear(QSerialPort::Input);
+    m_port.clearError();
+    return true;
+}
+
+void DeviceLine::close()
+{
+    m_port.close();
+}
+
+bool DeviceLine::configure(const SerialSettings &s)
+{
+    using P = SerialSettings::Parity;
+    static constexpr QSerialPort::Parity parities[] = {QSerialPort::NoParity, QSerialPort::EvenParity,
+                                                       QSerialPort::OddParity, QSerialPort::MarkParity,
+                                                       QSerialPort::SpaceParity};
+    static_assert(static_cast<int>(P::Space) == 4);
+    const QSerialPort::StopBits stop = s.stopBits == SerialSettings::StopBits::One ? QSerialPort::OneStop
+        : s.stopBits == SerialSettings::StopBits::OneAndHalf                       ? QSerialPort::OneAndHalfStop
+                                                                                   : QSerialPort::TwoStop;
+    return m_port.setBaudRate(s.baudRate)
+        && m_port.setParity(parities[static_cast<int>(s.parity)])
+        && m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits))
+        && m_port.setStopBits(stop) && m_port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+bool DeviceLine::applySettings(const SerialSettings &settings)
+{
+    if (!configure(settings)) {
+        m_error = QStringLiteral("the device refused the settings (%1)").arg(m_port.errorString());
+        m_port.clearError();
+        return false;
+    }
+    return true;
+}
+
+QString DeviceLine::openFailure() const
+{
+    switch (m_port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return QStringLiteral("the device does not exist");
+    case QSerialPort::OpenError:
+        return QStringLiteral("the device is already open");
+    case QSerialPort::PermissionError:
+#ifdef Q_OS_UNIX
+        if (QFileInfo::exists(m_device)
+            && ::access(QFile::encodeName(m_device).constData(), R_OK | W_OK) != 0)
+            return QStringLiteral("permission denied: the user must be allowed to use serial "
+                                  "devices (on Debian, a member of the group dialout)");
+#endif
+        return QStringLiteral("the device is in use by another program, or permission was "
+                              "denied (%1)")
+            .arg(m_port.errorString());
+    case QSerialPort::UnsupportedOperationError:
+        return QStringLiteral("the device does not support these settings");
+    default:
+        return m_port.errorString();
+    }
+}
+
+bool DeviceLine::write(const QByteArray &bytes)
+{
+    if (!m_port.isOpen()) {
+        m_error = QStringLiteral("the port is not open");
+        return false;
+    }
+    if (m_port.write(bytes) != bytes.size()) {
+        m_error = m_port.errorString();
+        return false;
+    }
+    return true;
+}
+
+QByteArray DeviceLine::readAll()
+{
+    return m_port.readAll();
+}
+
+qint64 DeviceLine::bytesWaiting() const
+{
+    qint64 waiting = m_port.bytesToWrite();
+#ifdef Q_OS_UNIX
+    int queued = 0;
+    if (m_port.isOpen() && ::ioctl(m_port.handle(), TIOCOUTQ, &queued) == 0)
+        waiting += queued;
+#endif
+    return waiting;
+}
+
+void DeviceLine::onError(QSerialPort::SerialPortError error)
+{
+    // When the device goes away the port reports a read error on every turn of
+    // the event loop and stays open; close it at the first one.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return;
+    if (!m_port.isOpen())
+        return;
+    const QString reason = m_port.errorString();
+    m_port.clearError();
+    m_port.close();
+    emit lost(reason);
+}

@@ -1,0 +1,138 @@
+#include "mscomm.h"
+
+MSComm::MSComm(LineFactory factory, QObject *parent)
+    : QObject(parent), m_factory(std::move(factory))
+{
+    m_settings = *parseSettings(m_settingsText).settings;
+}
+
+MSComm::~MSComm()
+{
+    for (auto &[port, line] : m_lines)
+        line->close();
+}
+
+CommLine *MSComm::line() const
+{
+    const auto it = m_lines.find(m_commPort);
+    return it == m_lines.end() ? nullptr : it->second.get();
+}
+
+QString MSComm::portLabel() const
+{
+    const CommLine *current = line();
+    const QString device = current ? current->deviceName() : QStringLiteral("no device");
+    return QStringLiteral("Port %1 (%2)").arg(m_commPort).arg(device);
+}
+
+bool MSComm::fail(const QString &reason)
+{
+    m_error = QStringLiteral("%1: %2.").arg(portLabel(), reason);
+    return false;
+}
+
+bool MSComm::setCommPort(qint16 port)
+{
+    if (portOpen())
+        return fail(QStringLiteral("the port number cannot change while the port is open"));
+    m_commPort = port;
+    return true;
+}
+
+bool MSComm::setSettings(const QString &text)
+{
+    const ParsedSettings parsed = parseSettings(text);
+    if (!parsed.settings) {
+        m_error = parsed.error;
+        return false;
+    }
+    if (portOpen() && !line()->applySettings(*parsed.settings)) {
+        const QString reason = line()->errorString();
+        line()->applySettings(m_settings);
+        return fail(reason);
+    }
+    m_settings = *parsed.settings;
+    m_settingsText = text;
+    return true;
+}
+
+bool MSComm::portOpen() const
+{
+    const CommLine *current = line();
+    return current && current->isOpen();
+}
+
+bool MSComm::setPortOpen(bool open)
+{
+    if (!open) {
+        if (CommLine *current = line())
+            current->close();
+        return true;
+    }
+    if (portOpen())
+        return fail(QStringLiteral("the port is already open"));
+
+    if (!line()) {
+        std::unique_ptr<CommLine> made = m_factory ? m_factory(m_commPort) : nullptr;
+        if (!made)
+            return fail(QStringLiteral("no device is configured for this port"));
+        CommLine *raw = made.get();
+        // Arrivals reach the window as events of their own, never inside the
+        // handler that is writing.
+        connect(raw, &CommLine::readyRead, this, [this, raw] { collectInput(raw); },
+                Qt::QueuedConnection);
+        connect(raw, &CommLine::lost, this, [this, raw](const QString &reason) {
+            if (raw == line())
+                onLineLost(reason);
+        });
+        m_lines[m_commPort] = std::move(made);
+    }
+    m_inBuffer.clear();
+    if (!line()->open(m_settings))
+        return fail(QStringLiteral("could not be opened: %1").arg(line()->errorString()));
+    return true;
+}
+
+bool MSComm::setOutput(const QString &text)
+{
+    if (!portOpen())
+        return fail(QStringLiteral("the port is not open, so the command was not sent"));
+    if (!line()->write(text.toLatin1()))
+        return fail(QStringLiteral("the command was not sent: %1").arg(line()->errorString()));
+    return true;
+}
+
+QString MSComm::input()
+{
+    // One character per byte: 0..127 as ASCII, every other byte as one
+    // character outside that range.
+    const QString text = QString::fromLatin1(m_inBuffer);
+    m_inBuffer.clear();
+    return text;
+}
+
+qint64 MSComm::outBufferCount() const
+{
+    return portOpen() ? line()->bytesWaiting() : 0;
+}
+
+void MSComm::collectInput(CommLine *from)
+{
+    if (from != line() || !from->isOpen())
+        return;
+    m_inBuffer += from->readAll();
+    if (m_inBuffer.isEmpty())
+        return;
+    m_commEvent = comEvReceive;
+    emit onComm();
+}
+
+void MSComm::onLineLost(const QString &reason)
+{
+    m_commEvent = comEventLineLost;
+    m_error = QStringLiteral("%1 was closed: the device went away (%2). Choose the port again "
+                             "in the port panel when it is back.")
+                  .arg(portLabel(), reason);
+    emit onComm();
+    emit lineLost(m_error);
+}

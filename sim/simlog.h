@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace sim {
+
+// Receives one line of the simulator's traffic log, without timestamp.
+using LogHook = std::function<void(const QString &line)>;
+
+// "A002CR0<CR>", "<ACK><CR>": printable characters as they are, control
+// characters by name.
+QString readable(const QByteArray &bytes);
+
+} // namespace sim

@@ -1,0 +1,1 @@
+console_add_test(tst_statusdecoders SOURCES tst_statusdecoders.cpp LIBS console_status)

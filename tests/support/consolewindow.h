@@ -1,0 +1,83 @@
+#pragma once
+
+#include "app/mainwindow.h"
+#include "app/refusalnotice.h"
+#include "link/traffic.h"
+#include "fakeline.h"
+#include "link/deviceline.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+#include <QTest>
+#include <map>
+
+// The real console window, its ports backed by lines the test chooses, its
+// modal warnings recorded instead of shown.
+class ConsoleWindow
+{
+public:
+    // Lines made for each port number; ports without one get a FakeLine.
+    std::map<int, QString> devices;
+    std::map<int, QString> openFailures;
+    std::map<int, FakeLine *> fakes;
+    QStringList warnings;
+    std::unique_ptr<MainWindow> window;
+
+    MainWindow &start(bool show = true)
+    {
+        window = std::make_unique<MainWindow>([this](int port) -> std::unique_ptr<CommLine> {
+            if (const auto it = devices.find(port); it != devices.end())
+                return std::make_unique<DeviceLine>(it->second);
+            auto line = std::make_unique<FakeLine>(QStringLiteral("/dev/fake%1").arg(port));
+            if (const auto it = openFailures.find(port); it != openFailures.end())
+                line->openFailure = it->second;
+            fakes[port] = line.get();
+            return line;
+        });
+        window->setWarningBox([this](const QString &text) { warnings << text; });
+        window->Form_Load();
+        if (show) {
+            window->show();
+            if (!QTest::qWaitForWindowExposed(window.get()))
+                qWarning("window not exposed");
+        }
+        return *window;
+    }
+
+    template<typename T = QWidget>
+    T *control(const QString &name) const
+    {
+        T *w = window->control<T>(name);
+        if (!w)
+            qFatal("no control %s", qPrintable(name));
+        return w;
+    }
+
+    QString txd() const { return control<QLabel>(QStringLiteral("Label11"))->text(); }
+    QString rxd() const { return control<QLabel>(QStringLiteral("Label12"))->text(); }
+    QString statusLine() const { return control<QLabel>(QStringLiteral("Label22"))->text(); }
+
+    void click(const QString &name) const
+    {
+        QTest::mouseClick(control(name), Qt::LeftButton);
+    }
+    void press(const QString &name, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        QTest::mousePress(control(name), button);
+    }
+    void release(const QString &name, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        QTest::mouseRelease(control(name), button);
+    }
+    // Selects an option as the operator does, by clicking it.
+    void choose(const QString &option) const { click(option); }
+
+    // Opens the full view so every band can be clicked.
+    void openFullView() const
+    {
+        QTest::keyClick(window.get(), Qt::Key_H, Qt::ControlModifier);
+        QTest::mouseDClick(control(QStringLiteral("Image1")), Qt::LeftButton);
+    }
+};

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QString>
+#include <QTest>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+// A real pseudo-terminal: the console opens the slave by its path, the test
+// reads and writes the master, as the far end of the line would.
+class PtyPair
+{
+public:
+    PtyPair()
+    {
+        int slave = -1;
+        char name[256] = {};
+        if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
+            return;
+        termios raw{};
+        ::tcgetattr(slave, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(slave, TCSANOW, &raw);
+        // The slave stays closed here so the console is its only user.
+        ::close(slave);
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        m_path = QString::fromLocal8Bit(name);
+    }
+    ~PtyPair() { closeMaster(); }
+    PtyPair(const PtyPair &) = delete;
+    PtyPair &operator=(const PtyPair &) = delete;
+
+    bool isValid() const { return m_master >= 0 && !m_path.isEmpty(); }
+    QString slavePath() const { return m_path; }
+
+    void write(const QByteArray &bytes) const
+    {
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
+            if (n > 0)
+                done += n;
+        }
+    }
+
+    // Reads what has arrived, processing events meanwhile, until `count`
+    // bytes are there or `timeoutMs` has passed.
+    QByteArray read(qsizetype count, int timeoutMs = 2000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (m_received.size() < count && clock.elapsed() < timeoutMs) {
+            drain();
+            if (m_received.size() < count)
+                QTest::qWait(2);
+        }
+        drain();
+        return m_received.left(count);
+    }
+
+    // Everything that has arrived so far, taken out.
+    QByteArray takeAll()
+    {
+        drain();
+        return std::exchange(m_received, {});
+    }
+
+    QByteArray take(qsizetype count, int timeoutMs = 2000)
+    {
+        const QByteArray got = read(count, timeoutMs);
+        m_received.remove(0, got.size());
+        return got;
+    }
+
+    void closeMaster()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
+private:
+    void drain()
+    {
+        char buffer[4096];
+        ssize_t n;
+        while (m_master >= 0 && (n = ::read(m_master, buffer, sizeof buffer)) > 0)
+            m_received.append(buffer, n);
+    }
+
+    int m_master = -1;
+    QString m_path;
+    QByteArray m_received;
+};

@@ -1,5 +1,7 @@
 #include "layoutbuilder.h"
 
+#include "boxedlabel.h"
+#include "captionbutton.h"
 #include "layoutspec.h"
 #include "logo.h"
 #include "twips.h"
@@ -10,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <limits>
 
 namespace {
 
@@ -48,16 +52,14 @@ QWidget *makeControl(const layout::Control &c, QWidget *parent)
     case layout::Kind::Frame:
         return new QGroupBox(parent);
     case layout::Kind::Label: {
-        auto *label = new QLabel(caption, parent);
+        auto *label = c.border ? new BoxedLabel(caption, parent) : new QLabel(caption, parent);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(alignmentFor(c.align));
         label->setAutoFillBackground(true);
-        if (c.border)
-            label->setFrameStyle(QFrame::Box | QFrame::Plain);
         return label;
     }
     case layout::Kind::Button: {
-        auto *button = new QPushButton(caption, parent);
+        auto *button = new CaptionButton(caption, parent);
         button->setAccessibleName(caption);
         button->setAutoDefault(false);
         return button;
@@ -67,10 +69,14 @@ QWidget *makeControl(const layout::Control &c, QWidget *parent)
         option->setAccessibleName(caption);
         option->setChecked(c.selected);
         option->setAutoFillBackground(true);
+        option->setBackgroundRole(QPalette::Window);
         return option;
     }
-    case layout::Kind::TextBox:
-        return new QLineEdit(parent);
+    case layout::Kind::TextBox: {
+        auto *box = new QLineEdit(parent);
+        box->setMaxLength(std::numeric_limits<int>::max()); // no limit of its own
+        return box;
+    }
     case layout::Kind::Image: {
         auto *image = new QLabel(parent);
         image->setPixmap(layout::drawLogo());
@@ -96,6 +102,8 @@ void applyColours(QWidget *w, const layout::Control &c)
         palette.setColor(QPalette::ButtonText, fore);
         palette.setColor(QPalette::Text, fore);
     }
+    if (c.border)
+        palette.setColor(QPalette::WindowText, Qt::black);
     w->setPalette(palette);
 }
 
@@ -147,8 +155,8 @@ QHash<QString, QWidget *> buildLayout(QWidget *form, qreal dpi)
         w->setObjectName(QString::fromLatin1(c.name));
         w->setGeometry(twipsToPixels(c.left, dpi), twipsToPixels(c.top, dpi),
                        twipsToPixels(c.width, dpi), twipsToPixels(c.height, dpi));
-        if (c.font)
-            w->setFont(fontFor(*c.font));
+        // Controls without a font of their own take the window's, not their frame's.
+        w->setFont(fontFor(c.font.value_or(layout::kWindowFont)));
         applyColours(w, c);
         w->setVisible(!c.hidden);
         byName.insert(w->objectName(), w);

@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
 
 MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
     : QWidget(parent), m_comm(std::move(lines)), m_notice(new RefusalNotice(this))
@@ -57,8 +58,8 @@ MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
     connect(&m_comm, &MSComm::lineLost, m_notice, &RefusalNotice::tellNow);
     wireControls();
 
-    const int width = twipsToPixels(layout::kClientWidth, dpi());
-    setFixedSize(width, twipsToPixels(layout::kClientHeight, dpi()));
+    setFixedWidth(twipsToPixels(layout::kClientWidth, dpi()));
+    setWindowHeightTwips(layout::kClientHeight + kDesignFrameTwips);
     qApp->installEventFilter(this);
 }
 
@@ -269,42 +270,29 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-QSize MainWindow::frameMargins() const
-{
-    if (!isVisible())
-        return {0, 0};
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    return {outer.width() - inner.width(), outer.height() - inner.height()};
-}
-
 int MainWindow::windowHeightTwips() const
 {
-    return pixelsToTwips(height() + frameMargins().height(), dpi());
+    return m_heightTwips;
 }
 
+// The views are drawn for a title bar and border of kDesignFrameTwips: each
+// view's client area is its whole-window height less that, whatever frame the
+// platform draws, so that every view shows exactly its bands.
 void MainWindow::setWindowHeightTwips(int twips)
 {
     m_heightTwips = twips;
-    const int client = twipsToPixels(twips, dpi()) - frameMargins().height();
-    setFixedSize(width(), std::max(client, 1));
+    setFixedSize(width(), twipsToPixels(twips - kDesignFrameTwips, dpi()));
 }
 
 void MainWindow::placeAtStartUp()
 {
     const QRect screenArea = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
-    const QSize margins = frameMargins();
-    const double width = twipsToPixels(layout::kClientWidth, dpi()) + margins.width();
-    const double designHeight = twipsToPixels(layout::kClientHeight, dpi()) + margins.height();
+    winId(); // the platform window, and so its frame, exists from here on
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const double width = twipsToPixels(layout::kClientWidth, dpi()) + frame.left() + frame.right();
+    const double designHeight =
+        twipsToPixels(layout::kClientHeight, dpi()) + frame.top() + frame.bottom();
     move(screenArea.x() + qRound((screenArea.width() - width) / 2.0),
          screenArea.y() + qRound((screenArea.height() - designHeight) / 2.0));
     setWindowHeightTwips(Views::kNormal);
-}
-
-void MainWindow::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    // The frame is known only once the window is shown; heights are whole-window.
-    if (m_heightTwips)
-        setWindowHeightTwips(m_heightTwips);
 }

@@ -33,6 +33,9 @@ public:
     // The modal warning of a failed port choice; tests record it instead.
     void setWarningBox(WarningBox box) { m_warningBox = std::move(box); }
 
+    // Title bar and border that the views' heights allow for, in twips.
+    static constexpr int kDesignFrameTwips = 435;
+
     // Whole-window height in twips, title bar and border included.
     int windowHeightTwips() const;
     void setWindowHeightTwips(int twips);
@@ -55,14 +58,12 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 
 private:
     void buildTimers();
     void wireControls();
     void placeAtStartUp();
     qreal dpi() const;
-    QSize frameMargins() const;
 
     void switchPort(qint16 n, qint16 m);
     void chooseSpeed(const QString &settings);
@@ -82,6 +83,6 @@ private:
     std::unique_ptr<Views> m_views;
     RefusalNotice *m_notice;
     WarningBox m_warningBox;
-    int m_heightTwips = 0;
+    int m_heightTwips = 0; // as last set
     bool m_optionWasSelected = false;
 };

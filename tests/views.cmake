@@ -1,0 +1,8 @@
+# The window's views, END and start-up placement; the built window held
+# against the design.
+console_add_test(tst_views
+    SOURCES tst_views.cpp support/consolewindow.h support/fakeline.h
+    LIBS console_window)
+console_add_test(tst_windowdesign
+    SOURCES tst_windowdesign.cpp support/consolewindow.h support/fakeline.h
+    LIBS console_window)

@@ -25,13 +25,19 @@ std::unique_ptr<CommLine> makeLine(const QString &device)
     return std::make_unique<DeviceLine>(device);
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+struct Devices
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("projector-console"));
-    QApplication::setApplicationVersion(QStringLiteral("1.41a"));
+    QString com1;
+    QString com2;
+};
+
+// Reads the options before the window system is touched, so that --help and
+// --version work without a display.
+Devices parseOptions(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("projector-console"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.41a"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -50,12 +56,23 @@ int main(int argc, char *argv[])
     parser.addOption(com1);
     parser.addOption(com2);
     parser.process(app);
+    return {parser.value(com1), parser.value(com2)};
+}
 
-    const QString devices[] = {parser.value(com1), parser.value(com2)};
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const Devices devices = parseOptions(argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("projector-console"));
+
     MainWindow window([devices](int port) -> std::unique_ptr<CommLine> {
-        if (port < 1 || port > 2)
-            return nullptr;
-        return makeLine(devices[port - 1]);
+        if (port == 1)
+            return makeLine(devices.com1);
+        if (port == 2)
+            return makeLine(devices.com2);
+        return nullptr;
     });
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

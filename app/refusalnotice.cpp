@@ -14,6 +14,8 @@ void RefusalNotice::tell(const QString &description)
 
 void RefusalNotice::tellNow(const QString &description)
 {
+    // Refusals that follow before the operator acts again are told by this.
+    m_toldSinceAction = true;
     if (!m_box) {
         m_box = new QMessageBox(QMessageBox::Warning, m_window->windowTitle(), QString(),
                                 QMessageBox::Ok, m_window);

@@ -19,36 +19,6 @@ private slots:
     void clsEmptiesOnlyTheBox();
 };
 
-static QString traceOf(const QByteArray &sent)
-{
-    QString shown = QStringLiteral(" ");
-    for (const char ch : sent)
-        shown += ch == '\r' ? QStringLiteral("CR ") : QString(QLatin1Char(ch)) + QLatin1Char(' ');
-    return shown;
-}
-
-// Clicks a control only if the operator could: shown, inside the client area
-// and not covered by anything else.
-static bool clickVisible(const ConsoleWindow &c, const QString &name)
-{
-    QWidget *control = c.control(name);
-    const QRect area(control->mapTo(c.window.get(), QPoint()), control->size());
-    if (!control->isVisible() || !c.window->rect().contains(area)
-        || c.window->childAt(area.center()) != control)
-        return false;
-    QTest::mouseClick(control, Qt::LeftButton);
-    return true;
-}
-
-// What one action put on the line: `count` bytes, then a quiet spell in which
-// nothing more may arrive.
-static QByteArray arrived(PtyPair &pty, qsizetype count)
-{
-    QByteArray got = pty.take(count, 2000);
-    got += pty.take(1, 150);
-    return got + pty.takeAll();
-}
-
 static QLineEdit *box(const ConsoleWindow &c)
 {
     return c.control<QLineEdit>(QStringLiteral("Text1"));
@@ -57,7 +27,7 @@ static QLineEdit *box(const ConsoleWindow &c)
 // Types into the box as the operator does: click into it, then the keys.
 static bool typeIntoBox(const ConsoleWindow &c, const QString &text)
 {
-    if (!clickVisible(c, QStringLiteral("Text1")))
+    if (!c.clickVisible(QStringLiteral("Text1")))
         return false;
     QTest::keyClicks(box(c), text);
     return box(c)->text() == text;
@@ -95,26 +65,26 @@ void AddressingTest::addressPrefixesEveryCommand()
     c.openFullView();
 
     for (const QString &option : options)
-        QVERIFY2(clickVisible(c, option), qPrintable(option));
+        QVERIFY2(c.clickVisible(option), qPrintable(option));
     const QString chosen = options.isEmpty() ? QStringLiteral("Option3") : options.last();
     for (int n = 3; n <= 8; ++n) {
         const QString option = QStringLiteral("Option%1").arg(n);
         QCOMPARE(c.control<QRadioButton>(option)->isChecked(), option == chosen);
     }
     // Choosing an address sends and shows nothing.
-    QCOMPARE(arrived(pty, 0), QByteArray());
+    QCOMPARE(pty.takeSettled(0), QByteArray());
     QCOMPARE(c.txd(), QString());
     QCOMPARE(w.state().ReplyPending, quint8(0));
     QVERIFY(!w.timer(2).isActive());
 
-    QVERIFY(clickVisible(c, QStringLiteral("Command17")));
-    QCOMPARE(arrived(pty, powerOn.size()), powerOn);
-    QCOMPARE(c.txd(), traceOf(powerOn));
+    QVERIFY(c.clickVisible(QStringLiteral("Command17")));
+    QCOMPARE(pty.takeSettled(powerOn.size()), powerOn);
+    QCOMPARE(c.txd(), plainTrace(powerOn));
 
     QVERIFY(typeIntoBox(c, QStringLiteral("CR0")));
-    QVERIFY(clickVisible(c, QStringLiteral("Command95")));
-    QCOMPARE(arrived(pty, manual.size()), manual);
-    QCOMPARE(c.txd(), traceOf(manual));
+    QVERIFY(c.clickVisible(QStringLiteral("Command95")));
+    QCOMPARE(pty.takeSettled(manual.size()), manual);
+    QCOMPARE(c.txd(), plainTrace(manual));
 }
 
 void AddressingTest::replyAfterAddressChange_data()
@@ -137,11 +107,11 @@ void AddressingTest::replyAfterAddressChange()
     c.devices[1] = pty.slavePath();
     c.start();
     c.openFullView();
-    QVERIFY(clickVisible(c, QStringLiteral("Option5")));
-    QVERIFY(clickVisible(c, QStringLiteral("Command44")));
-    QCOMPARE(arrived(pty, 8), QByteArray("A001CR0\r"));
+    QVERIFY(c.clickVisible(QStringLiteral("Option5")));
+    QVERIFY(c.clickVisible(QStringLiteral("Command44")));
+    QCOMPARE(pty.takeSettled(8), QByteArray("A001CR0\r"));
     if (!changeTo.isEmpty())
-        QVERIFY(clickVisible(c, changeTo));
+        QVERIFY(c.clickVisible(changeTo));
     pty.write("00\r");
     QTRY_COMPARE(c.rxd(), QStringLiteral(" 0 0 CR "));
     QCOMPARE(c.statusLine(), status);
@@ -174,28 +144,28 @@ void AddressingTest::manualEntry()
     MainWindow &w = c.start();
     c.openFullView();
     if (!option.isEmpty())
-        QVERIFY(clickVisible(c, option));
+        QVERIFY(c.clickVisible(option));
     QVERIFY(typeIntoBox(c, typed));
     // Typing alone sends nothing.
-    QCOMPARE(arrived(pty, 0), QByteArray());
+    QCOMPARE(pty.takeSettled(0), QByteArray());
     QCOMPARE(w.timer(2).interval(), 500);
     QCOMPARE(w.timer(4).interval(), 1000);
 
     // The box keeps its text, so a second SEND repeats the command.
     for (int send = 1; send <= 2; ++send) {
-        QVERIFY(clickVisible(c, QStringLiteral("Command95")));
+        QVERIFY(c.clickVisible(QStringLiteral("Command95")));
         QCOMPARE(w.timer(2).interval(), 2000);
         QCOMPARE(w.timer(4).interval(), 2500);
         QVERIFY(w.timer(2).isActive());
         QVERIFY(w.timer(4).isActive());
-        QCOMPARE(arrived(pty, bytes.size()), bytes);
-        QCOMPARE(c.txd(), traceOf(bytes));
+        QCOMPARE(pty.takeSettled(bytes.size()), bytes);
+        QCOMPARE(c.txd(), plainTrace(bytes));
         QCOMPARE(w.state().ManualText, typed);
         QCOMPARE(box(c)->text(), typed);
     }
 
     // The pair stays for the buttons that set none.
-    QVERIFY(clickVisible(c, QStringLiteral("Command18")));
+    QVERIFY(c.clickVisible(QStringLiteral("Command18")));
     QCOMPARE(w.timer(2).interval(), 2000);
     QCOMPARE(w.timer(4).interval(), 2500);
 }
@@ -210,15 +180,15 @@ void AddressingTest::clsEmptiesOnlyTheBox()
     c.openFullView();
 
     QVERIFY(typeIntoBox(c, QStringLiteral("CR0")));
-    QVERIFY(clickVisible(c, QStringLiteral("Command95")));
-    QCOMPARE(arrived(pty, 4), QByteArray("CR0\r"));
+    QVERIFY(c.clickVisible(QStringLiteral("Command95")));
+    QCOMPARE(pty.takeSettled(4), QByteArray("CR0\r"));
     pty.write("00\r");
     QTRY_COMPARE(c.rxd(), QStringLiteral(" 0 0 CR "));
     QCOMPARE(c.statusLine(), QStringLiteral(" Power ON"));
 
-    QVERIFY(clickVisible(c, QStringLiteral("Command96")));
+    QVERIFY(c.clickVisible(QStringLiteral("Command96")));
     QCOMPARE(box(c)->text(), QString());
-    QCOMPARE(arrived(pty, 0), QByteArray());
+    QCOMPARE(pty.takeSettled(0), QByteArray());
     QCOMPARE(c.txd(), QStringLiteral(" C R 0 CR "));
     QCOMPARE(c.rxd(), QStringLiteral(" 0 0 CR "));
     QCOMPARE(c.statusLine(), QStringLiteral(" Power ON"));
@@ -228,12 +198,12 @@ void AddressingTest::clsEmptiesOnlyTheBox()
     QCOMPARE(w.timer(4).interval(), 2500);
 
     // On an empty box it changes nothing either.
-    QVERIFY(clickVisible(c, QStringLiteral("Command96")));
+    QVERIFY(c.clickVisible(QStringLiteral("Command96")));
     QCOMPARE(box(c)->text(), QString());
-    QCOMPARE(arrived(pty, 0), QByteArray());
+    QCOMPARE(pty.takeSettled(0), QByteArray());
 
-    QVERIFY(clickVisible(c, QStringLiteral("Command95")));
-    QCOMPARE(arrived(pty, 1), QByteArray("\r"));
+    QVERIFY(c.clickVisible(QStringLiteral("Command95")));
+    QCOMPARE(pty.takeSettled(1), QByteArray("\r"));
     QCOMPARE(c.txd(), QStringLiteral(" CR "));
 }
 

@@ -19,37 +19,6 @@ private slots:
     void refusedClickEndsTheHandler();
 };
 
-// The TXD rendering of a sent command text: printable characters and CR only.
-static QString traceOf(const QByteArray &sent)
-{
-    QString shown = QStringLiteral(" ");
-    for (const char ch : sent)
-        shown += ch == '\r' ? QStringLiteral("CR ") : QString(QLatin1Char(ch)) + QLatin1Char(' ');
-    return shown;
-}
-
-// Clicks a control only if the operator could: shown, inside the client area
-// and not covered by anything else.
-static bool clickVisible(const ConsoleWindow &c, const QString &name)
-{
-    QWidget *control = c.control(name);
-    const QRect area(control->mapTo(c.window.get(), QPoint()), control->size());
-    if (!control->isVisible() || !c.window->rect().contains(area)
-        || c.window->childAt(area.center()) != control)
-        return false;
-    QTest::mouseClick(control, Qt::LeftButton);
-    return true;
-}
-
-// What one action put on the line: `count` bytes, then a quiet spell in which
-// nothing more may arrive.
-static QByteArray arrived(PtyPair &pty, qsizetype count)
-{
-    QByteArray got = pty.take(count, 2000);
-    got += pty.take(1, 150);
-    return got + pty.takeAll();
-}
-
 void CatalogueTest::everyOneShot_data()
 {
     QTest::addColumn<QString>("before");
@@ -169,18 +138,18 @@ void CatalogueTest::everyOneShot()
     c.openFullView();
 
     if (!before.isEmpty()) {
-        QVERIFY2(clickVisible(c, before), qPrintable(before));
-        QCOMPARE(arrived(pty, beforeBytes.size()), beforeBytes);
+        QVERIFY2(c.clickVisible(before), qPrintable(before));
+        QCOMPARE(pty.takeSettled(beforeBytes.size()), beforeBytes);
     }
-    QVERIFY2(clickVisible(c, button), qPrintable(button + QLatin1String(" is not visible")));
+    QVERIFY2(c.clickVisible(button), qPrintable(button + QLatin1String(" is not visible")));
     QCOMPARE(w.timer(2).interval(), replyWindow);
     QCOMPARE(w.timer(4).interval(), displayHold);
     QVERIFY(w.timer(2).isActive());
     QVERIFY(w.timer(4).isActive());
     QCOMPARE(w.state().ReplyPending, quint8(1));
     QCOMPARE(w.state().SendText, QString::fromLatin1(bytes));
-    QCOMPARE(c.txd(), traceOf(bytes));
-    QCOMPARE(arrived(pty, bytes.size()), bytes);
+    QCOMPARE(c.txd(), plainTrace(bytes));
+    QCOMPARE(pty.takeSettled(bytes.size()), bytes);
 }
 
 void CatalogueTest::menuContext_data()
@@ -204,25 +173,25 @@ void CatalogueTest::menuContext()
 
     // MENU OFF is a plain button: no context from it.
     c.click(QStringLiteral("Command24"));
-    QCOMPARE(arrived(pty, 4), QByteArray("C1D\r"));
+    QCOMPARE(pty.takeSettled(4), QByteArray("C1D\r"));
     QCOMPARE(w.state().CursorMode, quint8(0));
 
     // A D.Zoom release leaves digital-zoom timing, so the click has to change both.
     c.press(QStringLiteral("Command48"));
     c.release(QStringLiteral("Command48"));
-    QCOMPARE(arrived(pty, 4), QByteArray("C30\r"));
+    QCOMPARE(pty.takeSettled(4), QByteArray("C30\r"));
     QCOMPARE(w.state().CursorMode, quint8(3));
     QCOMPARE(w.timer(1).interval(), 5);
 
     c.click(button);
-    QCOMPARE(arrived(pty, bytes.size()), bytes);
+    QCOMPARE(pty.takeSettled(bytes.size()), bytes);
     QCOMPARE(w.state().CursorMode, quint8(1));
     QCOMPARE(w.timer(1).interval(), 200);
     QVERIFY(!w.timer(1).isActive());
-    QCOMPARE(c.txd(), traceOf(bytes));
+    QCOMPARE(c.txd(), plainTrace(bytes));
 
     c.click(QStringLiteral("Command24"));
-    QCOMPARE(arrived(pty, 4), QByteArray("C1D\r"));
+    QCOMPARE(pty.takeSettled(4), QByteArray("C1D\r"));
     QCOMPARE(c.txd(), QStringLiteral(" C 1 D CR "));
     QCOMPARE(w.state().CursorMode, quint8(1));
     QCOMPARE(w.timer(1).interval(), 200);

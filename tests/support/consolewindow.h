@@ -13,6 +13,15 @@
 #include <QTest>
 #include <map>
 
+// The TXD rendering of a sent command text of printable characters and CR.
+inline QString plainTrace(const QByteArray &sent)
+{
+    QString shown = QStringLiteral(" ");
+    for (const char ch : sent)
+        shown += ch == '\r' ? QStringLiteral("CR ") : QString(QLatin1Char(ch)) + QLatin1Char(' ');
+    return shown;
+}
+
 // The real console window, its ports backed by lines the test chooses, its
 // modal warnings recorded instead of shown.
 class ConsoleWindow
@@ -71,6 +80,19 @@ public:
     {
         QTest::mouseRelease(control(name), button);
     }
+    // Clicks a control only if the operator could: shown, inside the client
+    // area and not covered by anything else.
+    bool clickVisible(const QString &name) const
+    {
+        QWidget *w = control(name);
+        const QRect area(w->mapTo(window.get(), QPoint()), w->size());
+        if (!w->isVisible() || !window->rect().contains(area)
+            || window->childAt(area.center()) != w)
+            return false;
+        QTest::mouseClick(w, Qt::LeftButton);
+        return true;
+    }
+
     // Selects an option as the operator does, by clicking it.
     void choose(const QString &option) const { click(option); }
 

@@ -76,6 +76,15 @@ public:
         return got;
     }
 
+    // What one action put on the line: `count` bytes, then a quiet spell in
+    // which nothing more may arrive.
+    QByteArray takeSettled(qsizetype count)
+    {
+        QByteArray got = take(count, 2000);
+        got += take(1, 150);
+        return got + takeAll();
+    }
+
     void closeMaster()
     {
         if (m_master >= 0)

@@ -1,0 +1,808 @@
+#include "sim/simulatedline.h"
+#include "support/consolewindow.h"
+#include "support/ptypair.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <algorithm>
+
+class FarEnd;
+
+// Press-and-hold repetition in the real window: presses and releases of the
+// nineteen buttons, the repetition tick and its timing as seen at the far end
+// of a real line, refusals, and a line that is still busy.
+class PressAndHoldTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+
+    void releasedBeforeFirstTickSendsOnce_data();
+    void releasedBeforeFirstTickSendsOnce();
+    void fixedRateRepeats_data();
+    void fixedRateRepeats();
+    void anyMouseButtonRepeats_data();
+    void anyMouseButtonRepeats();
+    void doubleClickPressRepeats();
+    void secondPressReplacesTheHold();
+    void releaseOfAnotherButtonEndsTheHold();
+    void keyboardActivationSendsNothing_data();
+    void keyboardActivationSendsNothing();
+    void menuArrowTiming_data();
+    void menuArrowTiming();
+    void digitalZoomArrowTiming();
+    void releaseWithoutPress_data();
+    void releaseWithoutPress();
+    void prefixIsReadAtEveryTick();
+    void refusedTickIsToldOncePerHold_data();
+    void refusedTickIsToldOncePerHold();
+    void refusedPressStartsNoRepetition_data();
+    void refusedPressStartsNoRepetition();
+    void busyLineSkipsTicks_data();
+    void busyLineSkipsTicks();
+    void slowLineIsNeverOutrun();
+
+private:
+    void startOnPty();
+    void startOnFakeLine();
+    // Runs setup steps: "click:CommandN" or "tap:CommandN" (press and release).
+    void perform(const QStringList &steps);
+
+    std::unique_ptr<PtyPair> m_pty;
+    std::unique_ptr<ConsoleWindow> m_console;
+    std::unique_ptr<FarEnd> m_far;
+    SimulatedLine *m_simLine = nullptr;
+};
+
+namespace {
+
+// How far a command may arrive from its nominal time; a loaded two-core
+// machine keeps within it.
+constexpr double kSlackMs = 30;
+
+struct Arrival
+{
+    QByteArray text;
+    double atMs;
+};
+
+QString describe(const QList<Arrival> &arrivals, double originMs)
+{
+    QStringList parts;
+    for (const Arrival &a : arrivals)
+        parts << QStringLiteral("%1@%2").arg(QString::fromLatin1(a.text.chopped(1)))
+                     .arg(a.atMs - originMs, 0, 'f', 1);
+    return parts.join(QLatin1Char(' '));
+}
+
+double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+} // namespace
+
+// The far end of the line: collects the command texts that reach it and the
+// time each carriage return arrived.
+class FarEnd : public QObject
+{
+public:
+    FarEnd()
+    {
+        m_clock.start();
+        m_poll.setTimerType(Qt::PreciseTimer);
+        m_poll.setInterval(1);
+        connect(&m_poll, &QTimer::timeout, this, &FarEnd::collect);
+    }
+
+    // Polls a pseudo-terminal's master every millisecond.
+    void watch(PtyPair *pty)
+    {
+        m_pty = pty;
+        m_poll.start();
+    }
+
+    double now() const { return m_clock.nsecsElapsed() / 1e6; }
+
+    // Command texts seen by other means (the simulated projectors).
+    void arrived(const QByteArray &text) { m_arrivals.append({text, now()}); }
+
+    // Runs the event loop until `ms` after `fromMs`; timers fire on time here,
+    // unlike in QTest::qWait, which sleeps between turns.
+    void waitUntil(double fromMs, int ms)
+    {
+        const int left = int(fromMs + ms - now());
+        if (left > 0) {
+            QEventLoop loop;
+            QTimer::singleShot(left, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        collect();
+    }
+    void wait(int ms) { waitUntil(now(), ms); }
+
+    QList<Arrival> take()
+    {
+        collect();
+        return std::exchange(m_arrivals, {});
+    }
+    QList<Arrival> arrivals()
+    {
+        collect();
+        return m_arrivals;
+    }
+
+private:
+    void collect()
+    {
+        if (!m_pty)
+            return;
+        const QByteArray bytes = m_pty->takeAll();
+        const double at = now();
+        for (const char byte : bytes) {
+            m_partial += byte;
+            if (byte == '\r')
+                m_arrivals.append({std::exchange(m_partial, {}), at});
+        }
+    }
+
+    PtyPair *m_pty = nullptr;
+    QElapsedTimer m_clock;
+    QTimer m_poll;
+    QByteArray m_partial;
+    QList<Arrival> m_arrivals;
+};
+
+// Every arrival is `text`, the k-th one k * interval after the press.
+static QString scheduleMismatch(const QList<Arrival> &got, const QByteArray &text, double pressedAt,
+                                int interval, int count)
+{
+    const QString seen = describe(got, pressedAt);
+    if (got.size() != count)
+        return QStringLiteral("%1 commands, expected %2: %3").arg(got.size()).arg(count).arg(seen);
+    for (int k = 0; k < got.size(); ++k) {
+        if (got.at(k).text != text)
+            return QStringLiteral("command %1 is not %2: %3")
+                .arg(k)
+                .arg(QString::fromLatin1(text.chopped(1)), seen);
+        const double off = got.at(k).atMs - pressedAt - k * interval;
+        if (std::abs(off) > kSlackMs)
+            return QStringLiteral("command %1 off by %2 ms: %3").arg(k).arg(off).arg(seen);
+    }
+    return {};
+}
+
+void PressAndHoldTest::cleanup()
+{
+    m_console.reset();
+    m_simLine = nullptr;
+    m_far.reset();
+    m_pty.reset();
+}
+
+void PressAndHoldTest::startOnPty()
+{
+    m_pty = std::make_unique<PtyPair>();
+    QVERIFY(m_pty->isValid());
+    m_far = std::make_unique<FarEnd>();
+    m_console = std::make_unique<ConsoleWindow>();
+    m_console->devices[1] = m_pty->slavePath();
+    m_console->start();
+    m_console->openFullView();
+    QVERIFY(m_console->window->comm().portOpen());
+    m_far->watch(m_pty.get());
+}
+
+void PressAndHoldTest::startOnFakeLine()
+{
+    m_far = std::make_unique<FarEnd>();
+    m_console = std::make_unique<ConsoleWindow>();
+    m_console->start();
+    m_console->openFullView();
+}
+
+void PressAndHoldTest::perform(const QStringList &steps)
+{
+    for (const QString &step : steps) {
+        const QString button = step.section(QLatin1Char(':'), 1);
+        if (step.startsWith(QLatin1String("click:"))) {
+            m_console->click(button);
+        } else {
+            m_console->press(button);
+            m_console->release(button);
+        }
+    }
+    m_far->wait(100);
+    m_far->take();
+}
+
+void PressAndHoldTest::releasedBeforeFirstTickSendsOnce_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("repeatCode");
+
+    QTest::newRow("VOL +") << "Command1" << QByteArray("C09\r") << 250 << 1;
+    QTest::newRow("VOL -") << "Command2" << QByteArray("C0A\r") << 250 << 2;
+    QTest::newRow("Zoom +") << "Command15" << QByteArray("C47\r") << 50 << 7;
+    QTest::newRow("Zoom -") << "Command35" << QByteArray("C46\r") << 50 << 8;
+    QTest::newRow("Focus +") << "Command36" << QByteArray("C4B\r") << 50 << 9;
+    QTest::newRow("Focus -") << "Command37" << QByteArray("C4A\r") << 50 << 10;
+    QTest::newRow("D.Zoom +") << "Command48" << QByteArray("C30\r") << 250 << 17;
+    QTest::newRow("D.Zoom -") << "Command49" << QByteArray("C31\r") << 250 << 18;
+    QTest::newRow("Keystone +") << "Command50" << QByteArray("C8E\r") << 250 << 19;
+    QTest::newRow("Keystone -") << "Command51" << QByteArray("C8F\r") << 250 << 20;
+    QTest::newRow("LENS SHIFT up") << "Command59" << QByteArray("C5D\r") << 50 << 21;
+    QTest::newRow("LENS SHIFT down") << "Command62" << QByteArray("C5E\r") << 50 << 22;
+    QTest::newRow("LENS SHIFT left") << "Command60" << QByteArray("C5F\r") << 50 << 23;
+    QTest::newRow("LENS SHIFT right") << "Command61" << QByteArray("C60\r") << 50 << 24;
+    QTest::newRow("SELECT") << "Command6" << QByteArray("C3F\r") << 500 << 13;
+    QTest::newRow("menu up") << "Command5" << QByteArray("C3C\r") << 200 << 3;
+    QTest::newRow("menu down") << "Command7" << QByteArray("C3D\r") << 200 << 4;
+    QTest::newRow("menu left") << "Command9" << QByteArray("C3B\r") << 200 << 5;
+    QTest::newRow("menu right") << "Command8" << QByteArray("C3A\r") << 200 << 6;
+}
+
+void PressAndHoldTest::releasedBeforeFirstTickSendsOnce()
+{
+    QFETCH(QString, button);
+    QFETCH(QByteArray, text);
+    QFETCH(int, interval);
+    QFETCH(int, repeatCode);
+    startOnPty();
+    MainWindow &w = *m_console->window;
+
+    m_console->press(button);
+    QCOMPARE(w.state().RepeatCode, quint8(repeatCode));
+    QCOMPARE(w.state().SendText, QString::fromLatin1(text));
+    QVERIFY(w.timer(1).isActive());
+    m_console->release(button);
+    QCOMPARE(w.state().RepeatCode, quint8(0));
+    QVERIFY(!w.timer(1).isActive());
+
+    m_far->wait(2 * interval + 50);
+    const QList<Arrival> got = m_far->take();
+    QVERIFY2(got.size() == 1, qPrintable(describe(got, 0)));
+    QCOMPARE(got.first().text, text);
+}
+
+void PressAndHoldTest::fixedRateRepeats_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("timer1");
+    QTest::addColumn<int>("timer2");
+    QTest::addColumn<int>("timer4");
+    QTest::addColumn<int>("holdMs");
+    QTest::addColumn<int>("count");
+
+    QTest::newRow("VOL + for about a second")
+        << "Command1" << QByteArray("C09\r") << 250 << 200 << 245 << 880 << 4;
+    QTest::newRow("SELECT") << "Command6" << QByteArray("C3F\r") << 500 << 200 << 245 << 1250 << 3;
+    QTest::newRow("Keystone +") << "Command50" << QByteArray("C8E\r") << 250 << 200 << 245 << 630 << 3;
+    QTest::newRow("D.Zoom -") << "Command49" << QByteArray("C31\r") << 250 << 200 << 245 << 630 << 3;
+    QTest::newRow("Zoom -") << "Command35" << QByteArray("C46\r") << 50 << 25 << 25 << 330 << 7;
+    QTest::newRow("Focus +") << "Command36" << QByteArray("C4B\r") << 50 << 25 << 25 << 330 << 7;
+    QTest::newRow("LENS SHIFT right")
+        << "Command61" << QByteArray("C60\r") << 50 << 25 << 25 << 330 << 7;
+}
+
+void PressAndHoldTest::fixedRateRepeats()
+{
+    QFETCH(QString, button);
+    QFETCH(QByteArray, text);
+    QFETCH(int, timer1);
+    QFETCH(int, timer2);
+    QFETCH(int, timer4);
+    QFETCH(int, holdMs);
+    QFETCH(int, count);
+    startOnPty();
+    MainWindow &w = *m_console->window;
+
+    const double pressedAt = m_far->now();
+    m_console->press(button);
+    QCOMPARE(w.timer(1).interval(), timer1);
+    QCOMPARE(w.timer(2).interval(), timer2);
+    QCOMPARE(w.timer(4).interval(), timer4);
+    m_far->waitUntil(pressedAt, holdMs);
+    QVERIFY(w.timer(1).isActive());
+    m_console->release(button);
+    QCOMPARE(m_console->txd(), QString());
+    QCOMPARE(w.timer(2).interval(), 500);
+    QCOMPARE(w.timer(4).interval(), 1000);
+
+    // The release sends nothing.
+    m_far->wait(2 * timer1);
+    const QString mismatch = scheduleMismatch(m_far->take(), text, pressedAt, timer1, count);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+}
+
+void PressAndHoldTest::anyMouseButtonRepeats_data()
+{
+    QTest::addColumn<Qt::MouseButton>("mouseButton");
+    QTest::newRow("left") << Qt::LeftButton;
+    QTest::newRow("right") << Qt::RightButton;
+    QTest::newRow("middle") << Qt::MiddleButton;
+}
+
+void PressAndHoldTest::anyMouseButtonRepeats()
+{
+    QFETCH(Qt::MouseButton, mouseButton);
+    startOnPty();
+    const QString vol = QStringLiteral("Command1");
+
+    const double pressedAt = m_far->now();
+    m_console->press(vol, mouseButton);
+    m_far->waitUntil(pressedAt, 630);
+    m_console->release(vol, mouseButton);
+    QCOMPARE(m_console->window->state().RepeatCode, quint8(0));
+    m_far->wait(400);
+    const QString mismatch = scheduleMismatch(m_far->take(), "C09\r", pressedAt, 250, 3);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+}
+
+// The second press of a quick double-click comes as a double-click event.
+void PressAndHoldTest::doubleClickPressRepeats()
+{
+    startOnPty();
+    QWidget *vol = m_console->control(QStringLiteral("Command1"));
+    QTest::mousePress(vol, Qt::LeftButton);
+    QTest::mouseRelease(vol, Qt::LeftButton);
+    const double pressedAt = m_far->now();
+    QTest::mouseDClick(vol, Qt::LeftButton);
+    QCOMPARE(m_console->window->state().RepeatCode, quint8(1));
+    m_far->waitUntil(pressedAt, 630);
+    QTest::mouseRelease(vol, Qt::LeftButton);
+    m_far->wait(400);
+
+    const QList<Arrival> got = m_far->take();
+    QVERIFY2(!got.isEmpty() && got.first().text == "C09\r", qPrintable(describe(got, 0)));
+    const QString mismatch = scheduleMismatch(got.mid(1), "C09\r", pressedAt, 250, 3);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+}
+
+void PressAndHoldTest::secondPressReplacesTheHold()
+{
+    startOnPty();
+    MainWindow &w = *m_console->window;
+    const double pressedAt = m_far->now();
+    m_console->press(QStringLiteral("Command1"), Qt::LeftButton);
+    m_far->waitUntil(pressedAt, 300);
+    const double zoomAt = m_far->now();
+    m_console->press(QStringLiteral("Command15"), Qt::RightButton);
+    QCOMPARE(w.state().RepeatCode, quint8(7));
+    QCOMPARE(w.timer(1).interval(), 50);
+    m_far->waitUntil(zoomAt, 130);
+    m_console->release(QStringLiteral("Command15"), Qt::RightButton);
+    QVERIFY(!w.timer(1).isActive());
+    m_far->wait(300);
+
+    const QList<Arrival> got = m_far->take();
+    const QString seen = describe(got, pressedAt);
+    QCOMPARE(got.size(), 5);
+    QVERIFY2(got.at(0).text == "C09\r" && got.at(1).text == "C09\r", qPrintable(seen));
+    const QString mismatch = scheduleMismatch(got.mid(2), "C47\r", zoomAt, 50, 3);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+}
+
+// Any release returns to idle, whichever of the nineteen buttons it comes from.
+void PressAndHoldTest::releaseOfAnotherButtonEndsTheHold()
+{
+    startOnPty();
+    MainWindow &w = *m_console->window;
+    const double pressedAt = m_far->now();
+    m_console->press(QStringLiteral("Command1"));
+    m_far->waitUntil(pressedAt, 380);
+    m_console->release(QStringLiteral("Command7"));
+    QCOMPARE(w.state().RepeatCode, quint8(0));
+    QVERIFY(!w.timer(1).isActive());
+    m_far->wait(600);
+    const QString mismatch = scheduleMismatch(m_far->take(), "C09\r", pressedAt, 250, 2);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+}
+
+void PressAndHoldTest::keyboardActivationSendsNothing_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("VOL +") << "Command1";
+    QTest::newRow("SELECT") << "Command6";
+    QTest::newRow("menu up") << "Command5";
+    QTest::newRow("D.Zoom +") << "Command48";
+}
+
+void PressAndHoldTest::keyboardActivationSendsNothing()
+{
+    QFETCH(QString, button);
+    startOnPty();
+    MainWindow &w = *m_console->window;
+    auto *b = m_console->control<QPushButton>(button);
+    QSignalSpy clicked(b, &QAbstractButton::clicked);
+    b->setFocus();
+    QTest::keyClick(b, Qt::Key_Space);
+    QCOMPARE(clicked.count(), 1);
+
+    m_far->wait(600);
+    QCOMPARE(m_far->take().size(), 0);
+    QCOMPARE(w.state().RepeatCode, quint8(0));
+    QVERIFY(!w.timer(1).isActive());
+    QCOMPARE(w.timer(1).interval(), 200);
+    QCOMPARE(w.state().CursorMode, quint8(0));
+    QCOMPARE(m_console->txd(), QString());
+}
+
+void PressAndHoldTest::menuArrowTiming_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QString>("arrow");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("timer1");
+    QTest::addColumn<int>("timer2");
+    QTest::addColumn<int>("timer4");
+    QTest::addColumn<int>("cursorMode");
+
+    QTest::newRow("right after start-up")
+        << QStringList() << "Command5" << QByteArray("C3C\r") << 200 << 500 << 1000 << 0;
+    QTest::newRow("after MENU ON") << QStringList{"click:Command23"} << "Command7"
+                                   << QByteArray("C3D\r") << 200 << 150 << 190 << 1;
+    QTest::newRow("after MENU ON, MENU OFF")
+        << QStringList{"click:Command23", "click:Command24"} << "Command9" << QByteArray("C3B\r")
+        << 200 << 150 << 190 << 1;
+    QTest::newRow("after A-IMAGE") << QStringList{"click:Command13"} << "Command8"
+                                   << QByteArray("C3A\r") << 200 << 150 << 190 << 1;
+    QTest::newRow("after D.Zoom release, VOL press and release")
+        << QStringList{"tap:Command48", "tap:Command1"} << "Command5" << QByteArray("C3C\r") << 250
+        << 5 << 5 << 3;
+    QTest::newRow("after D.Zoom release, MENU ON")
+        << QStringList{"tap:Command49", "click:Command23"} << "Command7" << QByteArray("C3D\r")
+        << 200 << 150 << 190 << 1;
+}
+
+void PressAndHoldTest::menuArrowTiming()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QString, arrow);
+    QFETCH(QByteArray, text);
+    QFETCH(int, timer1);
+    QFETCH(int, timer2);
+    QFETCH(int, timer4);
+    QFETCH(int, cursorMode);
+    startOnPty();
+    MainWindow &w = *m_console->window;
+    perform(setup);
+    QCOMPARE(w.state().CursorMode, quint8(cursorMode));
+
+    const double pressedAt = m_far->now();
+    m_console->press(arrow);
+    QCOMPARE(w.timer(1).interval(), timer1);
+    QCOMPARE(w.timer(2).interval(), timer2);
+    QCOMPARE(w.timer(4).interval(), timer4);
+    m_far->waitUntil(pressedAt, 2 * timer1 + timer1 / 2);
+    m_console->release(arrow);
+    m_far->wait(2 * timer1);
+    const QString mismatch = scheduleMismatch(m_far->take(), text, pressedAt, timer1, 3);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+}
+
+// Digital-zoom timing: 5 ms is too fine for a schedule check of each command,
+// so the count and the typical spacing are checked instead.
+void PressAndHoldTest::digitalZoomArrowTiming()
+{
+    startOnPty();
+    MainWindow &w = *m_console->window;
+    perform({QStringLiteral("tap:Command48")});
+    QCOMPARE(w.timer(1).interval(), 5);
+    QCOMPARE(w.state().CursorMode, quint8(3));
+
+    const double pressedAt = m_far->now();
+    m_console->press(QStringLiteral("Command5"));
+    QCOMPARE(w.timer(1).interval(), 5);
+    QCOMPARE(w.timer(2).interval(), 5);
+    QCOMPARE(w.timer(4).interval(), 5);
+    m_far->waitUntil(pressedAt, 300);
+    const double releasedAt = m_far->now();
+    m_console->release(QStringLiteral("Command5"));
+    // Timer1 keeps digital-zoom timing after an arrow's release.
+    QCOMPARE(w.timer(1).interval(), 5);
+    m_far->wait(200);
+
+    const QList<Arrival> got = m_far->take();
+    const QString seen = describe(got, pressedAt);
+    QList<double> spacing;
+    for (int k = 0; k < got.size(); ++k) {
+        QVERIFY2(got.at(k).text == "C3C\r", qPrintable(seen));
+        if (k > 0)
+            spacing << got.at(k).atMs - got.at(k - 1).atMs;
+    }
+    // 61 at most; a loaded machine loses some ticks but not most of them.
+    QVERIFY2(got.size() >= 25 && got.size() <= 62, qPrintable(seen));
+    QVERIFY2(std::abs(median(spacing) - 5) <= 2, qPrintable(seen));
+    QVERIFY2(got.last().atMs <= releasedAt + 5, qPrintable(seen));
+}
+
+void PressAndHoldTest::releaseWithoutPress_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("digitalZoom");
+    QTest::newRow("VOL +") << "Command1" << false;
+    QTest::newRow("menu up") << "Command5" << false;
+    QTest::newRow("D.Zoom +") << "Command48" << true;
+    QTest::newRow("D.Zoom -") << "Command49" << true;
+}
+
+void PressAndHoldTest::releaseWithoutPress()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, digitalZoom);
+    startOnPty();
+    MainWindow &w = *m_console->window;
+
+    // A picture mode sets the 2000/2500 pair, under which a STATUS query then
+    // runs; its reply stays in the buffer while the window is open.
+    m_console->click(QStringLiteral("Command4"));
+    m_console->click(QStringLiteral("Command44"));
+    QTRY_COMPARE(m_far->arrivals().size(), 2);
+    QCOMPARE(m_far->arrivals().at(0).text, QByteArray("CF IMAGE STAND\r"));
+    QCOMPARE(m_far->arrivals().at(1).text, QByteArray("CR0\r"));
+    m_far->take();
+    m_pty->write("00\r");
+    QTRY_COMPARE(m_console->statusLine(), QStringLiteral(" Power ON"));
+    QCOMPARE(w.state().RecvBuffer, QStringLiteral("00\r"));
+    QVERIFY(w.timer(2).isActive());
+    QCOMPARE(w.timer(2).interval(), 2000);
+    QCOMPARE(m_console->txd(), QStringLiteral(" C R 0 CR "));
+    QCOMPARE(m_console->rxd(), QStringLiteral(" 0 0 CR "));
+
+    const double releasedAt = m_far->now();
+    m_console->release(button);
+    QCOMPARE(w.state().RepeatCode, quint8(0));
+    QVERIFY(!w.timer(1).isActive());
+    QVERIFY(!w.timer(2).isActive());
+    QVERIFY(w.timer(4).isActive());
+    QCOMPARE(w.timer(2).interval(), 500);
+    QCOMPARE(w.timer(4).interval(), 1000);
+    QCOMPARE(m_console->txd(), QString());
+    QCOMPARE(m_console->rxd(), QString());
+    QCOMPARE(m_console->statusLine(), QStringLiteral(" Power ON"));
+    QCOMPARE(w.state().RecvBuffer, QString());
+    QCOMPARE(w.timer(1).interval(), digitalZoom ? 5 : 200);
+    QCOMPARE(w.state().CursorMode, quint8(digitalZoom ? 3 : 0));
+
+    // No " X X X X" from the stopped reply window; STATUS goes at 1000 ms.
+    m_far->waitUntil(releasedAt, 1000 - int(kSlackMs));
+    QCOMPARE(m_console->rxd(), QString());
+    QCOMPARE(m_console->statusLine(), QStringLiteral(" Power ON"));
+    m_far->waitUntil(releasedAt, 1000 + int(kSlackMs));
+    QCOMPARE(m_console->statusLine(), QString());
+    QVERIFY(!w.timer(4).isActive());
+    QCOMPARE(m_far->take().size(), 0);
+}
+
+void PressAndHoldTest::prefixIsReadAtEveryTick()
+{
+    startOnPty();
+    const double pressedAt = m_far->now();
+    m_console->press(QStringLiteral("Command1"));
+    m_far->waitUntil(pressedAt, 375);
+    m_console->choose(QStringLiteral("Option5")); // "001"
+    m_far->waitUntil(pressedAt, 880);
+    m_console->release(QStringLiteral("Command1"));
+    m_far->wait(300);
+
+    const QList<Arrival> got = m_far->take();
+    QStringList texts;
+    for (const Arrival &a : got)
+        texts << QString::fromLatin1(a.text);
+    QCOMPARE(texts, (QStringList{"C09\r", "C09\r", "A001C09\r", "A001C09\r"}));
+    const QString mismatch = scheduleMismatch(got.mid(2), "A001C09\r", pressedAt + 500, 250, 2);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+}
+
+void PressAndHoldTest::refusedTickIsToldOncePerHold_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("deviceGoesAway");
+    QTest::newRow("VOL +, port closed") << "Command1" << QStringList() << 250 << false;
+    QTest::newRow("Zoom +, port closed") << "Command15" << QStringList() << 50 << false;
+    QTest::newRow("arrow at 5 ms, port closed")
+        << "Command8" << QStringList{"tap:Command48"} << 5 << false;
+    QTest::newRow("VOL +, device goes away") << "Command1" << QStringList() << 250 << true;
+}
+
+void PressAndHoldTest::refusedTickIsToldOncePerHold()
+{
+    QFETCH(QString, button);
+    QFETCH(QStringList, setup);
+    QFETCH(int, interval);
+    QFETCH(bool, deviceGoesAway);
+    startOnFakeLine();
+    MainWindow &w = *m_console->window;
+    FakeLine &line = *m_console->fakes[1];
+    perform(setup);
+    line.writes.clear();
+    QSignalSpy told(&w.notice(), &RefusalNotice::told);
+
+    m_console->press(button);
+    QCOMPARE(line.writes.size(), 1);
+    if (deviceGoesAway)
+        line.pullThePlug();
+    else
+        line.close();
+    m_far->wait(4 * interval + 20);
+    QVERIFY(w.timer(1).isActive());
+    QCOMPARE(told.count(), 1);
+    QVERIFY(w.notice().isShown());
+    if (deviceGoesAway)
+        QVERIFY2(w.notice().text().contains(QLatin1String("went away")), qPrintable(w.notice().text()));
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+    m_console->release(button);
+    QCOMPARE(w.state().RepeatCode, quint8(0));
+    QVERIFY(!w.timer(1).isActive());
+    QCOMPARE(m_console->txd(), QString());
+    m_far->wait(4 * interval + 20);
+    QCOMPARE(told.count(), 1);
+    QCOMPARE(line.writes.size(), 1);
+}
+
+void PressAndHoldTest::refusedPressStartsNoRepetition_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<int>("repeatCode");
+    QTest::addColumn<int>("timer2");
+    QTest::addColumn<int>("timer4");
+    // A refused fixed-rate press sets no intervals; a refused arrow press has
+    // already set those of its cursor mode.
+    QTest::newRow("VOL +") << "Command1" << QStringList() << 1 << 500 << 1000;
+    QTest::newRow("SELECT") << "Command6" << QStringList() << 13 << 500 << 1000;
+    QTest::newRow("arrow after MENU ON")
+        << "Command5" << QStringList{"click:Command23"} << 3 << 150 << 190;
+    QTest::newRow("arrow after D.Zoom") << "Command9" << QStringList{"tap:Command48"} << 5 << 5 << 5;
+}
+
+void PressAndHoldTest::refusedPressStartsNoRepetition()
+{
+    QFETCH(QString, button);
+    QFETCH(QStringList, setup);
+    QFETCH(int, repeatCode);
+    QFETCH(int, timer2);
+    QFETCH(int, timer4);
+    startOnFakeLine();
+    MainWindow &w = *m_console->window;
+    FakeLine &line = *m_console->fakes[1];
+    perform(setup);
+    const int timer1 = w.timer(1).interval();
+    line.close();
+    line.writes.clear();
+    const QString shown = m_console->txd();
+    QSignalSpy told(&w.notice(), &RefusalNotice::told);
+
+    m_console->press(button);
+    QCOMPARE(told.count(), 1);
+    QCOMPARE(w.state().RepeatCode, quint8(repeatCode));
+    QVERIFY(!w.timer(1).isActive());
+    QCOMPARE(w.timer(1).interval(), timer1);
+    QCOMPARE(w.timer(2).interval(), timer2);
+    QCOMPARE(w.timer(4).interval(), timer4);
+    QCOMPARE(m_console->txd(), shown);
+    m_far->wait(600);
+    m_console->release(button);
+    QCOMPARE(w.state().RepeatCode, quint8(0));
+    QCOMPARE(told.count(), 1);
+    QVERIFY(line.writes.isEmpty());
+}
+
+void PressAndHoldTest::busyLineSkipsTicks_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("VOL +") << "Command1" << QStringList() << QByteArray("C09\r") << 250;
+    QTest::newRow("Focus -") << "Command37" << QStringList() << QByteArray("C4A\r") << 50;
+    QTest::newRow("arrow at 5 ms")
+        << "Command7" << QStringList{"tap:Command48"} << QByteArray("C3D\r") << 5;
+}
+
+// A tick while bytes still wait to leave sends nothing; the press always sends.
+void PressAndHoldTest::busyLineSkipsTicks()
+{
+    QFETCH(QString, button);
+    QFETCH(QStringList, setup);
+    QFETCH(QByteArray, text);
+    QFETCH(int, interval);
+    startOnFakeLine();
+    MainWindow &w = *m_console->window;
+    FakeLine &line = *m_console->fakes[1];
+    perform(setup);
+    line.writes.clear();
+
+    line.waiting = 4;
+    const double pressedAt = m_far->now();
+    m_console->press(button);
+    QCOMPARE(line.writes, QList<QByteArray>{text});
+    m_far->waitUntil(pressedAt, 3 * interval + interval / 2);
+    QVERIFY(w.timer(1).isActive());
+    QCOMPARE(line.writes.size(), 1);
+
+    line.waiting = 0;
+    QTRY_VERIFY(line.writes.size() >= 2);
+    line.waiting = 4;
+    const qsizetype sent = line.writes.size();
+    QCOMPARE(line.writes, QList<QByteArray>(sent, text));
+    m_far->wait(3 * interval + interval / 2);
+    m_console->release(button);
+    m_far->wait(3 * interval);
+    QCOMPARE(line.writes.size(), sent);
+}
+
+// At 9600 baud an addressed command takes 8.3 ms on the wire. Held under
+// digital-zoom timing, an arrow ticks every 5 ms, yet only as many commands
+// go out as the line carries, and the projector stops within one command of
+// the release.
+void PressAndHoldTest::slowLineIsNeverOutrun()
+{
+    m_far = std::make_unique<FarEnd>();
+    m_console = std::make_unique<ConsoleWindow>();
+    m_console->window = std::make_unique<MainWindow>([this](int port) -> std::unique_ptr<CommLine> {
+        if (port != 1)
+            return nullptr;
+        auto made = std::make_unique<SimulatedLine>();
+        m_simLine = made.get();
+        return made;
+    });
+    MainWindow &w = *m_console->window;
+    w.setWarningBox([this](const QString &text) { m_console->warnings << text; });
+    w.Form_Load();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    m_console->openFullView();
+    SimulatedLine *line = m_simLine;
+    QVERIFY(line);
+    line->setLogHook([this](const QString &entry) {
+        if (entry.startsWith(QLatin1String("received ")))
+            m_far->arrived(entry.mid(9).replace(QLatin1String("<CR>"), QLatin1String("\r")).toLatin1());
+    });
+
+    m_console->click(QStringLiteral("Command33"));
+    m_console->choose(QStringLiteral("Option10")); // 9600
+    QCOMPARE(w.comm().settings(), QStringLiteral("9600,N,8,1"));
+    m_console->choose(QStringLiteral("Option5")); // 001
+    perform({QStringLiteral("tap:Command48")});
+    QCOMPARE(w.timer(1).interval(), 5);
+    QVERIFY(m_console->warnings.isEmpty());
+
+    const double pressedAt = m_far->now();
+    m_console->press(QStringLiteral("Command8"));
+    m_far->waitUntil(pressedAt, 300);
+    const double releasedAt = m_far->now();
+    m_console->release(QStringLiteral("Command8"));
+    m_far->wait(300);
+
+    const QList<Arrival> got = m_far->take();
+    const QString seen = describe(got, pressedAt);
+    constexpr double commandMs = 8 * 10 * 1000.0 / 9600;
+    for (const Arrival &a : got)
+        QVERIFY2(a.text == "A001C3A\r", qPrintable(seen));
+    // One command per 8.3 ms at most, the one under way at the release included.
+    QVERIFY2(got.size() >= 10 && got.size() <= 300 / commandMs + 2, qPrintable(seen));
+    // The simulated projectors note a command when the line's timer wakes,
+    // which rounds up to whole milliseconds and may run a little late.
+    constexpr double notedLateMs = 3;
+    const auto late = std::count_if(got.cbegin(), got.cend(), [&](const Arrival &a) {
+        return a.atMs > releasedAt + notedLateMs;
+    });
+    QVERIFY2(late <= 1, qPrintable(seen));
+    QVERIFY2(got.last().atMs <= releasedAt + commandMs + 10, qPrintable(seen));
+}
+
+QTEST_MAIN(PressAndHoldTest)
+#include "tst_pressandhold.moc"

@@ -150,7 +150,8 @@ QHash<QString, QWidget *> buildLayout(QWidget *form, qreal dpi)
 
     for (const layout::Control &c : layout::controls()) {
         QWidget *parent = byName.value(QString::fromLatin1(c.container));
-        Q_ASSERT_X(parent, c.name, "container must come before its children");
+        if (!parent)
+            qFatal("layout: %s comes before its container %s", c.name, c.container);
         QWidget *w = makeControl(c, parent);
         w->setObjectName(QString::fromLatin1(c.name));
         w->setGeometry(twipsToPixels(c.left, dpi), twipsToPixels(c.top, dpi),

@@ -36,11 +36,11 @@ struct Control
     const char *caption = "";
     std::optional<QRgb> background = {}; // none: platform face (buttons) or grey (labels)
     std::optional<QRgb> foreground = {};
-    std::optional<Font> font = {};       // none: the window's font
+    std::optional<Font> font = {}; // none: the window's font
     Align align = Align::Left;
-    bool border = false;                 // single-line border (traffic lines)
-    bool hidden = false;                 // hidden in the design
-    bool selected = false;               // option buttons selected in the design
+    bool border = false;   // single-line border (traffic lines)
+    bool hidden = false;   // hidden in the design
+    bool selected = false; // option buttons selected in the design
 };
 
 struct Point

@@ -39,7 +39,7 @@ struct GridColumn
 };
 
 constexpr GridColumn kGridColumns[] = {
-    {"DVI", 360, 735},   {"RGB", 1080, 735},     {"VIDEO", 1800, 975}, {"YPbPr", 2760, 975},
+    {"DVI", 360, 735},    {"RGB", 1080, 735},     {"VIDEO", 1800, 975}, {"YPbPr", 2760, 975},
     {"YCbCr", 3720, 975}, {"S-VIDEO", 4680, 975}, {"YC", 5640, 735},    {"SDI", 6360, 735},
 };
 
@@ -47,8 +47,15 @@ constexpr GridColumn kGridColumns[] = {
 constexpr Control gridButton(const char *name, int row, int column)
 {
     const GridColumn &c = kGridColumns[column - 1];
-    return {.name = name, .kind = Button, .container = "Frame14", .left = c.left, .top = 240 * row,
-            .width = c.width, .height = 255, .caption = c.caption, .background = kCyan,
+    return {.name = name,
+            .kind = Button,
+            .container = "Frame14",
+            .left = c.left,
+            .top = 240 * row,
+            .width = c.width,
+            .height = 255,
+            .caption = c.caption,
+            .background = kCyan,
             .font = kGothic9};
 }
 

@@ -26,8 +26,8 @@ QPixmap drawLogo()
     constexpr int probe = 100;
     font.setPixelSize(probe);
     const QRectF ink = QFontMetricsF(font).tightBoundingRect(word);
-    const qreal scale = qMin((kLogoWidth - 2 * margin) / ink.width(),
-                             (kLogoHeight - 2 * margin) / ink.height());
+    const qreal scale
+        = qMin((kLogoWidth - 2 * margin) / ink.width(), (kLogoHeight - 2 * margin) / ink.height());
     font.setPixelSize(qMax(1, qFloor(probe * scale)));
 
     const QRectF fitted = QFontMetricsF(font).tightBoundingRect(word);

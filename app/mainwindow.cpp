@@ -39,12 +39,11 @@ MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
     m_controls = buildLayout(this, dpi());
     buildTimers();
 
-    m_traffic = std::make_unique<Traffic>(
-        m_state, m_comm,
-        TrafficLines{control<QLabel>(QStringLiteral("Label11")),
-                     control<QLabel>(QStringLiteral("Label12")),
-                     control<QLabel>(QStringLiteral("Label22"))},
-        m_timer2, m_timer4);
+    m_traffic = std::make_unique<Traffic>(m_state, m_comm,
+                                          TrafficLines{control<QLabel>(QStringLiteral("Label11")),
+                                                       control<QLabel>(QStringLiteral("Label12")),
+                                                       control<QLabel>(QStringLiteral("Label22"))},
+                                          m_timer2, m_timer4);
     const SenderTimers timers{m_timer1, m_timer2, m_timer4};
     m_sender = std::make_unique<CommandSender>(m_state, *m_traffic, timers);
     m_pressAndHold = std::make_unique<PressAndHold>(m_state, *m_traffic, m_comm, timers);
@@ -147,9 +146,8 @@ void MainWindow::wireControls()
     onClick("Command33", [this] { Command33_Click(); });
     onClick("Command34", [this] { m_views->Command34_Click(); });
     onClick("Command16", [this] { Command16_Click(); });
-    onClick("Command95", [this] {
-        m_sender->sendManual(control<QLineEdit>(QStringLiteral("Text1"))->text());
-    });
+    onClick("Command95",
+            [this] { m_sender->sendManual(control<QLineEdit>(QStringLiteral("Text1"))->text()); });
     onClick("Command96", [this] { Command96_Click(); });
 }
 
@@ -253,7 +251,8 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
                 auto *key = static_cast<QKeyEvent *>(event);
                 const Qt::KeyboardModifiers mods = key->modifiers();
                 const int shift = (mods & Qt::ShiftModifier ? 1 : 0)
-                    | (mods & Qt::ControlModifier ? 2 : 0) | (mods & Qt::AltModifier ? 4 : 0);
+                                  | (mods & Qt::ControlModifier ? 2 : 0)
+                                  | (mods & Qt::AltModifier ? 4 : 0);
                 m_views->Form_KeyDown(key->key(), shift);
             }
         }
@@ -290,8 +289,8 @@ void MainWindow::placeAtStartUp()
     winId(); // the platform window, and so its frame, exists from here on
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     const double width = twipsToPixels(layout::kClientWidth, dpi()) + frame.left() + frame.right();
-    const double designHeight =
-        twipsToPixels(layout::kClientHeight, dpi()) + frame.top() + frame.bottom();
+    const double designHeight
+        = twipsToPixels(layout::kClientHeight, dpi()) + frame.top() + frame.bottom();
     move(screenArea.x() + qRound((screenArea.width() - width) / 2.0),
          screenArea.y() + qRound((screenArea.height() - designHeight) / 2.0));
     setWindowHeightTwips(Views::kNormal);

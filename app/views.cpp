@@ -11,8 +11,7 @@ static const QString kClose = QStringLiteral("CLOSE");
 
 Views::Views(MainWindow &window, QPushButton &command34, QTimer &timer3)
     : m_window(window), m_command34(command34), m_timer3(timer3)
-{
-}
+{}
 
 void Views::showViewButton(const QString &caption)
 {

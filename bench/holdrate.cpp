@@ -121,8 +121,8 @@ void measure(MainWindow &window, FarEnd &far, const Hold &hold)
     QWidget *button = window.control(QString::fromLatin1(hold.button));
     far.take();
     int ticks = 0;
-    const QMetaObject::Connection counting =
-        QObject::connect(&window.timer(1), &QTimer::timeout, &far, [&ticks] { ++ticks; });
+    const QMetaObject::Connection counting
+        = QObject::connect(&window.timer(1), &QTimer::timeout, &far, [&ticks] { ++ticks; });
 
     const double pressedAt = far.now();
     mouse(button, QEvent::MouseButtonPress);

@@ -81,25 +81,25 @@ std::vector<OneShot> buildOneShots()
 }
 
 constexpr Hold kHolds[] = {
-    {"Command1", "C09", 1, 250, 200, 245},  // VOL +
-    {"Command2", "C0A", 2, 250, 200, 245},  // VOL -
-    {"Command15", "C47", 7, 50, 25, 25},    // Zoom +
-    {"Command35", "C46", 8, 50, 25, 25},    // Zoom -
-    {"Command36", "C4B", 9, 50, 25, 25},    // Focus +
-    {"Command37", "C4A", 10, 50, 25, 25},   // Focus -
+    {"Command1", "C09", 1, 250, 200, 245},         // VOL +
+    {"Command2", "C0A", 2, 250, 200, 245},         // VOL -
+    {"Command15", "C47", 7, 50, 25, 25},           // Zoom +
+    {"Command35", "C46", 8, 50, 25, 25},           // Zoom -
+    {"Command36", "C4B", 9, 50, 25, 25},           // Focus +
+    {"Command37", "C4A", 10, 50, 25, 25},          // Focus -
     {"Command48", "C30", 17, 250, 200, 245, true}, // D.Zoom +
     {"Command49", "C31", 18, 250, 200, 245, true}, // D.Zoom -
-    {"Command50", "C8E", 19, 250, 200, 245}, // Keystone +
-    {"Command51", "C8F", 20, 250, 200, 245}, // Keystone -
-    {"Command59", "C5D", 21, 50, 25, 25},   // LENS SHIFT up
-    {"Command62", "C5E", 22, 50, 25, 25},   // LENS SHIFT down
-    {"Command60", "C5F", 23, 50, 25, 25},   // LENS SHIFT left
-    {"Command61", "C60", 24, 50, 25, 25},   // LENS SHIFT right
-    {"Command6", "C3F", 13, 500, 200, 245}, // SELECT
-    {"Command5", "C3C", 3},                 // menu pad up
-    {"Command7", "C3D", 4},                 // menu pad down
-    {"Command9", "C3B", 5},                 // menu pad left
-    {"Command8", "C3A", 6},                 // menu pad right
+    {"Command50", "C8E", 19, 250, 200, 245},       // Keystone +
+    {"Command51", "C8F", 20, 250, 200, 245},       // Keystone -
+    {"Command59", "C5D", 21, 50, 25, 25},          // LENS SHIFT up
+    {"Command62", "C5E", 22, 50, 25, 25},          // LENS SHIFT down
+    {"Command60", "C5F", 23, 50, 25, 25},          // LENS SHIFT left
+    {"Command61", "C60", 24, 50, 25, 25},          // LENS SHIFT right
+    {"Command6", "C3F", 13, 500, 200, 245},        // SELECT
+    {"Command5", "C3C", 3},                        // menu pad up
+    {"Command7", "C3D", 4},                        // menu pad down
+    {"Command9", "C3B", 5},                        // menu pad left
+    {"Command8", "C3A", 6},                        // menu pad right
 };
 
 constexpr Address kAddresses[] = {

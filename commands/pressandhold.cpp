@@ -9,8 +9,7 @@
 PressAndHold::PressAndHold(WindowState &state, Traffic &traffic, const MSComm &comm,
                            SenderTimers timers)
     : m_state(state), m_traffic(traffic), m_comm(comm), m_timers(timers)
-{
-}
+{}
 
 bool PressAndHold::send(const char *code)
 {

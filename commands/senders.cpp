@@ -7,8 +7,7 @@
 
 CommandSender::CommandSender(WindowState &state, Traffic &traffic, SenderTimers timers)
     : m_state(state), m_traffic(traffic), m_timers(timers)
-{
-}
+{}
 
 bool CommandSender::send(const QString &code)
 {

@@ -108,9 +108,9 @@ int main(int argc, char *argv[])
     auto *viewButton = window.control<QPushButton>(QStringLiteral("Command34"));
     viewButton->click();
     viewButton->click();
-    waitFor([&window] {
-        return window.control<QLabel>(QStringLiteral("Label22"))->text().isEmpty();
-    }, 1500);
+    waitFor(
+        [&window] { return window.control<QLabel>(QStringLiteral("Label22"))->text().isEmpty(); },
+        1500);
     queryPower(window);
     ok = save(window, dir, QStringLiteral("view-data.png")) && ok;
 

@@ -8,8 +8,7 @@
 #include <unistd.h>
 #endif
 
-DeviceLine::DeviceLine(const QString &device, QObject *parent)
-    : CommLine(parent), m_device(device)
+DeviceLine::DeviceLine(const QString &device, QObject *parent) : CommLine(parent), m_device(device)
 {
     m_port.setPortName(device);
     connect(&m_port, &QSerialPort::readyRead, this, &CommLine::readyRead);
@@ -41,17 +40,17 @@ void DeviceLine::close()
 bool DeviceLine::configure(const SerialSettings &s)
 {
     using P = SerialSettings::Parity;
-    static constexpr QSerialPort::Parity parities[] = {QSerialPort::NoParity, QSerialPort::EvenParity,
-                                                       QSerialPort::OddParity, QSerialPort::MarkParity,
-                                                       QSerialPort::SpaceParity};
+    static constexpr QSerialPort::Parity parities[]
+        = {QSerialPort::NoParity, QSerialPort::EvenParity, QSerialPort::OddParity,
+           QSerialPort::MarkParity, QSerialPort::SpaceParity};
     static_assert(static_cast<int>(P::Space) == 4);
-    const QSerialPort::StopBits stop = s.stopBits == SerialSettings::StopBits::One ? QSerialPort::OneStop
-        : s.stopBits == SerialSettings::StopBits::OneAndHalf                       ? QSerialPort::OneAndHalfStop
-                                                                                   : QSerialPort::TwoStop;
-    return m_port.setBaudRate(s.baudRate)
-        && m_port.setParity(parities[static_cast<int>(s.parity)])
-        && m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits))
-        && m_port.setStopBits(stop) && m_port.setFlowControl(QSerialPort::NoFlowControl);
+    const QSerialPort::StopBits stop
+        = s.stopBits == SerialSettings::StopBits::One          ? QSerialPort::OneStop
+          : s.stopBits == SerialSettings::StopBits::OneAndHalf ? QSerialPort::OneAndHalfStop
+                                                               : QSerialPort::TwoStop;
+    return m_port.setBaudRate(s.baudRate) && m_port.setParity(parities[static_cast<int>(s.parity)])
+           && m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits))
+           && m_port.setStopBits(stop) && m_port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
 bool DeviceLine::applySettings(const SerialSettings &settings)

@@ -79,8 +79,9 @@ bool MSComm::setPortOpen(bool open)
         CommLine *raw = made.get();
         // Arrivals reach the window as events of their own, never inside the
         // handler that is writing.
-        connect(raw, &CommLine::readyRead, this, [this, raw] { collectInput(raw); },
-                Qt::QueuedConnection);
+        connect(
+            raw, &CommLine::readyRead, this, [this, raw] { collectInput(raw); },
+            Qt::QueuedConnection);
         connect(raw, &CommLine::lost, this, [this, raw](const QString &reason) {
             if (raw == line())
                 onLineLost(reason);

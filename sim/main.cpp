@@ -12,8 +12,8 @@ namespace {
 
 void logLine(const QString &line)
 {
-    const QString stamped = QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz")) + u' '
-                            + line + u'\n';
+    const QString stamped
+        = QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz")) + u' ' + line + u'\n';
     std::fputs(stamped.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);
 }

@@ -87,11 +87,11 @@ const Adjustment adjustments[] = {
 
 const char *const cursorKeysWithoutRow[] = {"C3A", "C3B", "C3F"};
 
-const QList<QByteArray> terminalWords = {"DIGITAL", "ANALOG", "VIDEO", "YPBPR",
-                                         "YCBCR",   "S-VIDEO", "YC",   "HD-SDI"};
+const QList<QByteArray> terminalWords
+    = {"DIGITAL", "ANALOG", "VIDEO", "YPBPR", "YCBCR", "S-VIDEO", "YC", "HD-SDI"};
 
-const QList<QByteArray> imageWords = {"STAND",  "REAL",   "CINEMA", "IMAGE1",
-                                      "IMAGE2", "IMAGE3", "IMAGE4"};
+const QList<QByteArray> imageWords
+    = {"STAND", "REAL", "CINEMA", "IMAGE1", "IMAGE2", "IMAGE3", "IMAGE4"};
 
 } // namespace
 

@@ -22,7 +22,7 @@ struct ProjectorState
     int inputMode = 1; // 1..4
     std::array<Terminal, 4> terminals{Terminal::Analog, Terminal::Digital, Terminal::Video,
                                       Terminal::YPbPr}; // terminal of input modes 1..4
-    bool signalPresent = true; // a source feeds the selected terminal
+    bool signalPresent = true;                          // a source feeds the selected terminal
     ImageMode imageMode = ImageMode::Stand;
     AvSize avSize = AvSize::Regular;
 

@@ -6,8 +6,7 @@ namespace sim {
 
 ProjectorModel::ProjectorModel()
     : m_projectors{Projector(1), Projector(2), Projector(3), Projector(4)}
-{
-}
+{}
 
 QList<Reply> ProjectorModel::feed(const QByteArray &bytes, qint64 nowMs)
 {

@@ -101,10 +101,9 @@ double readNumber(const QString &text)
         // significant digit tells which.
         const auto firstSignificant = integerDigits.find_first_not_of('0');
         const qint64 decimalExponent = firstSignificant != std::string::npos
-            ? qint64(integerDigits.size() - firstSignificant)
-            : -qint64(fractionDigits.find_first_not_of('0'));
-        magnitude = decimalExponent + exponent > 0 ? std::numeric_limits<double>::infinity()
-                                                   : 0.0;
+                                           ? qint64(integerDigits.size() - firstSignificant)
+                                           : -qint64(fractionDigits.find_first_not_of('0'));
+        magnitude = decimalExponent + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     }
     return negative ? -magnitude : magnitude;
 }

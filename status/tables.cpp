@@ -95,8 +95,8 @@ static QList<TableRow> makeLampModeTable()
     QList<TableRow> table;
     for (int mode = 0; mode < 3; ++mode) {
         for (int mask = 0; mask < 16; ++mask) {
-            const QString key = QStringLiteral(" %1 %2").arg(mode).arg(
-                QString::number(mask, 16).toUpper());
+            const QString key
+                = QStringLiteral(" %1 %2").arg(mode).arg(QString::number(mask, 16).toUpper());
             table.append({key, lampsText(mask) + modeWords[mode]});
         }
     }

@@ -106,9 +106,12 @@ void SimulatedLineTest::longWriteDrainsGradually()
     QVERIFY(line.bytesWaiting() > 90);
     QTRY_VERIFY(line.bytesWaiting() > 0 && line.bytesWaiting() < 90);
     // A second write queues behind the first.
+    // (One byte of the first may leave between the two readings.)
     const qint64 before = line.bytesWaiting();
     QVERIFY(line.write("CR0\r"));
-    QCOMPARE(line.bytesWaiting(), before + 4);
+    const qint64 after = line.bytesWaiting();
+    QVERIFY2(after >= before + 3 && after <= before + 4,
+             qPrintable(QStringLiteral("%1 waiting before, %2 after").arg(before).arg(after)));
     QTRY_COMPARE(line.bytesWaiting(), qint64(0));
 }
 

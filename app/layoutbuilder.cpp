@@ -2,7 +2,7 @@
 
 #include "boxedlabel.h"
 #include "captionbutton.h"
-#include "layoutspec.h"
+#include "layoutdesign.h"
 #include "logo.h"
 #include "twips.h"
 
@@ -17,19 +17,19 @@
 
 namespace {
 
-QFont fontFor(const layout::Font &spec)
+QFont fontFor(const layout::Font &design)
 {
     QFont font;
     // The design's faces are the Japanese Gothic pair; the IPA faces share
     // their metrics, Noto CJK carries the same captions where IPA is missing.
-    if (spec.face == layout::Face::PGothic)
+    if (design.face == layout::Face::PGothic)
         font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
                           QStringLiteral("MS PGothic")});
     else
         font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
                           QStringLiteral("MS Gothic")});
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
+    font.setPointSizeF(design.points);
+    font.setBold(design.bold);
     return font;
 }
 

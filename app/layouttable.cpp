@@ -1,4 +1,4 @@
-#include "layoutspec.h"
+#include "layoutdesign.h"
 
 namespace layout {
 

@@ -1,6 +1,6 @@
 #include "logo.h"
 
-#include "layoutspec.h"
+#include "layoutdesign.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "layoutspec.h"
+#include "layoutdesign.h"
 #include "link/deviceline.h"
 #include "mainwindow.h"
 #include "sim/simulatedline.h"

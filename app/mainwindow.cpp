@@ -3,7 +3,7 @@
 #include "commands/pressandhold.h"
 #include "commands/senders.h"
 #include "layoutbuilder.h"
-#include "layoutspec.h"
+#include "layoutdesign.h"
 #include "link/traffic.h"
 #include "refusalnotice.h"
 #include "twips.h"

@@ -59,10 +59,8 @@ void AddressingTest::addressPrefixesEveryCommand()
     PtyPair pty;
     QVERIFY(pty.isValid());
     ConsoleWindow c;
-    c.devices[1] = pty.slavePath();
-    MainWindow &w = c.start();
+    MainWindow &w = c.startFullView(pty.slavePath());
     QVERIFY(w.comm().portOpen());
-    c.openFullView();
 
     for (const QString &option : options)
         QVERIFY2(c.clickVisible(option), qPrintable(option));

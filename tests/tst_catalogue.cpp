@@ -132,10 +132,8 @@ void CatalogueTest::everyOneShot()
     PtyPair pty;
     QVERIFY(pty.isValid());
     ConsoleWindow c;
-    c.devices[1] = pty.slavePath();
-    MainWindow &w = c.start();
+    MainWindow &w = c.startFullView(pty.slavePath());
     QVERIFY(w.comm().portOpen());
-    c.openFullView();
 
     if (!before.isEmpty()) {
         QVERIFY2(c.clickVisible(before), qPrintable(before));

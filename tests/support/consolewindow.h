@@ -55,6 +55,15 @@ public:
         return *window;
     }
 
+    // Starts with port 1 on `device` and every band of the window shown.
+    MainWindow &startFullView(const QString &device)
+    {
+        devices[1] = device;
+        start();
+        openFullView();
+        return *window;
+    }
+
     template<typename T = QWidget>
     T *control(const QString &name) const
     {

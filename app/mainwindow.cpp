@@ -56,6 +56,7 @@ MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
     connect(m_traffic.get(), &Traffic::refused, m_notice, &RefusalNotice::tell);
     connect(&m_comm, &MSComm::lineLost, m_notice, &RefusalNotice::tellNow);
     wireControls();
+    m_image1 = control(QStringLiteral("Image1"));
 
     setFixedWidth(twipsToPixels(layout::kClientWidth, dpi()));
     setWindowHeightTwips(layout::kClientHeight + kDesignFrameTwips);
@@ -264,7 +265,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         else if (type == QEvent::MouseButtonRelease)
             m_pressAndHold->release(*hold);
     }
-    if (type == QEvent::MouseButtonDblClick && watched == control(QStringLiteral("Image1")))
+    if (type == QEvent::MouseButtonDblClick && watched == m_image1)
         m_views->Image1_DblClick();
     return QWidget::eventFilter(watched, event);
 }

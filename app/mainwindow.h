@@ -82,6 +82,7 @@ private:
     std::unique_ptr<PressAndHold> m_pressAndHold;
     std::unique_ptr<Views> m_views;
     RefusalNotice *m_notice;
+    QWidget *m_image1 = nullptr; // the logo, whose double-click opens the full view
     WarningBox m_warningBox;
     int m_heightTwips = 0; // as last set
     bool m_optionWasSelected = false;

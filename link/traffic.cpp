@@ -20,18 +20,18 @@ Traffic::Traffic(WindowState &state, MSComm &comm, TrafficLines lines, QTimer &t
 
 bool Traffic::Hyouji(const QString &text, quint8 mode)
 {
-    const QString shown = trace(text);
     if (mode == 1) {
         if (!m_comm.setOutput(text)) {
             emit refused(m_comm.errorDescription());
             return false;
         }
-        m_lines.txd->setText(shown);
+        m_lines.txd->setText(trace(text));
         m_timer2.start();
         m_state.ReplyPending = 1;
         m_timer4.start();
         return true;
     }
+    const QString shown = trace(text);
     m_lines.rxd->setText(shown);
     if (const auto decoded = status::decode(shown, m_state.SendText, m_state.AddressPrefix))
         m_lines.status->setText(*decoded);

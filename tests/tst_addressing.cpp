@@ -102,9 +102,7 @@ void AddressingTest::replyAfterAddressChange()
     PtyPair pty;
     QVERIFY(pty.isValid());
     ConsoleWindow c;
-    c.devices[1] = pty.slavePath();
-    c.start();
-    c.openFullView();
+    c.startFullView(pty.slavePath());
     QVERIFY(c.clickVisible(QStringLiteral("Option5")));
     QVERIFY(c.clickVisible(QStringLiteral("Command44")));
     QCOMPARE(pty.takeSettled(8), QByteArray("A001CR0\r"));
@@ -138,9 +136,7 @@ void AddressingTest::manualEntry()
     PtyPair pty;
     QVERIFY(pty.isValid());
     ConsoleWindow c;
-    c.devices[1] = pty.slavePath();
-    MainWindow &w = c.start();
-    c.openFullView();
+    MainWindow &w = c.startFullView(pty.slavePath());
     if (!option.isEmpty())
         QVERIFY(c.clickVisible(option));
     QVERIFY(typeIntoBox(c, typed));
@@ -173,9 +169,7 @@ void AddressingTest::clsEmptiesOnlyTheBox()
     PtyPair pty;
     QVERIFY(pty.isValid());
     ConsoleWindow c;
-    c.devices[1] = pty.slavePath();
-    MainWindow &w = c.start();
-    c.openFullView();
+    MainWindow &w = c.startFullView(pty.slavePath());
 
     QVERIFY(typeIntoBox(c, QStringLiteral("CR0")));
     QVERIFY(c.clickVisible(QStringLiteral("Command95")));

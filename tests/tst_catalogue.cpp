@@ -165,9 +165,7 @@ void CatalogueTest::menuContext()
     PtyPair pty;
     QVERIFY(pty.isValid());
     ConsoleWindow c;
-    c.devices[1] = pty.slavePath();
-    MainWindow &w = c.start();
-    c.openFullView();
+    MainWindow &w = c.startFullView(pty.slavePath());
 
     // MENU OFF is a plain button: no context from it.
     c.click(QStringLiteral("Command24"));

@@ -1,10 +1,8 @@
 #include "mainwindow.h"
 
-#include "commands/pressandhold.h"
-#include "commands/senders.h"
+#include "core/traffic.h"
 #include "layoutbuilder.h"
 #include "layoutdesign.h"
-#include "link/traffic.h"
 #include "refusalnotice.h"
 #include "twips.h"
 #include "views.h"
@@ -22,7 +20,7 @@
 #include <QWindow>
 
 MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
-    : QWidget(parent), m_comm(std::move(lines)), m_notice(new RefusalNotice(this))
+    : QWidget(parent), m_console(std::move(lines)), m_notice(new RefusalNotice(this))
 {
     // Button faces show their colours in every style through the palette of
     // the Fusion style.
@@ -30,31 +28,24 @@ MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
         QApplication::setStyle(QStringLiteral("Fusion"));
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(layout::kCaption));
-    m_comm.setObjectName(QStringLiteral("MSComm1"));
     setAutoFillBackground(true);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor::fromRgb(layout::kWindowBackground));
     setPalette(palette);
 
     m_controls = buildLayout(this, dpi());
-    buildTimers();
-
-    m_traffic = std::make_unique<Traffic>(m_state, m_comm,
-                                          TrafficLines{control<QLabel>(QStringLiteral("Label11")),
-                                                       control<QLabel>(QStringLiteral("Label12")),
-                                                       control<QLabel>(QStringLiteral("Label22"))},
-                                          m_timer2, m_timer4);
-    const SenderTimers timers{m_timer1, m_timer2, m_timer4};
-    m_sender = std::make_unique<CommandSender>(m_state, *m_traffic, timers);
-    m_pressAndHold = std::make_unique<PressAndHold>(m_state, *m_traffic, m_comm, timers);
+    showTrafficLines();
     m_views = std::make_unique<Views>(*this, *control<QPushButton>(QStringLiteral("Command34")),
-                                      m_timer3);
+                                      timer(3));
     m_warningBox = [this](const QString &description) {
         QMessageBox::warning(this, windowTitle(), description);
     };
 
-    connect(m_traffic.get(), &Traffic::refused, m_notice, &RefusalNotice::tell);
-    connect(&m_comm, &MSComm::lineLost, m_notice, &RefusalNotice::tellNow);
+    connect(&m_console, &Console::warning, this,
+            [this](const QString &description) { m_warningBox(description); });
+    connect(&m_console.traffic(), &Traffic::refused, m_notice, &RefusalNotice::tell);
+    connect(&comm(), &MSComm::lineLost, m_notice, &RefusalNotice::tellNow);
+    connect(&timer(3), &QTimer::timeout, this, &MainWindow::Timer3_Timer);
     wireControls();
     m_image1 = control(QStringLiteral("Image1"));
 
@@ -73,24 +64,15 @@ qreal MainWindow::dpi() const
     return screen() ? screen()->logicalDotsPerInchY() : 96.0;
 }
 
-QTimer &MainWindow::timer(int n)
+void MainWindow::showTrafficLines()
 {
-    QTimer *timers[] = {&m_timer1, &m_timer2, &m_timer3, &m_timer4};
-    return *timers[n - 1];
-}
-
-void MainWindow::buildTimers()
-{
-    // Precise timers: the coarse default drifts a 500 ms interval by 5 %.
-    const int intervals[] = {200, 500, 5000, 1000};
-    for (int n = 1; n <= 4; ++n) {
-        QTimer &t = timer(n);
-        t.setObjectName(QStringLiteral("Timer%1").arg(n));
-        t.setTimerType(Qt::PreciseTimer);
-        t.setInterval(intervals[n - 1]);
-    }
-    connect(&m_timer1, &QTimer::timeout, this, [this] { m_pressAndHold->Timer1_Timer(); });
-    connect(&m_timer3, &QTimer::timeout, this, &MainWindow::Timer3_Timer);
+    const auto show = [this](const char *label, void (Traffic::*changed)(const QString &)) {
+        connect(&m_console.traffic(), changed, control<QLabel>(QString::fromLatin1(label)),
+                &QLabel::setText);
+    };
+    show("Label11", &Traffic::txdChanged);
+    show("Label12", &Traffic::rxdChanged);
+    show("Label22", &Traffic::statusChanged);
 }
 
 void MainWindow::wireControls()
@@ -98,7 +80,7 @@ void MainWindow::wireControls()
     for (const commands::OneShot &button : commands::oneShots()) {
         auto *w = control<QPushButton>(button.name);
         Q_ASSERT_X(w, qPrintable(button.name), "every one-shot button is in the layout");
-        connect(w, &QPushButton::clicked, this, [this, &button] { m_sender->click(button); });
+        connect(w, &QPushButton::clicked, this, [this, &button] { m_console.click(button); });
     }
     for (const commands::Hold &hold : commands::holds()) {
         QWidget *w = control(QString::fromLatin1(hold.name));
@@ -109,7 +91,7 @@ void MainWindow::wireControls()
         auto *option = control<QRadioButton>(QString::fromLatin1(address.option));
         connect(option, &QRadioButton::toggled, this, [this, &address](bool checked) {
             if (checked)
-                m_state.AddressPrefix = QString::fromLatin1(address.prefix);
+                m_console.setAddressPrefix(QString::fromLatin1(address.prefix));
         });
     }
 
@@ -123,7 +105,7 @@ void MainWindow::wireControls()
         connect(option, &QRadioButton::pressed, this,
                 [this, option] { m_optionWasSelected = option->isChecked(); });
         connect(option, &QRadioButton::clicked, this, [this, n, m] {
-            if (std::exchange(m_optionWasSelected, false) && !m_comm.portOpen())
+            if (std::exchange(m_optionWasSelected, false) && !comm().portOpen())
                 switchPort(n, m);
         });
     };
@@ -148,81 +130,51 @@ void MainWindow::wireControls()
     onClick("Command34", [this] { m_views->Command34_Click(); });
     onClick("Command16", [this] { Command16_Click(); });
     onClick("Command95",
-            [this] { m_sender->sendManual(control<QLineEdit>(QStringLiteral("Text1"))->text()); });
+            [this] { m_console.sendManual(control<QLineEdit>(QStringLiteral("Text1"))->text()); });
     onClick("Command96", [this] { Command96_Click(); });
 }
 
 void MainWindow::Form_Load()
 {
-    m_state.CommSettings = QStringLiteral("19200,N,8,1");
-    m_state.AddressPrefix.clear();
-    placeAtStartUp();
-    m_state.RepeatCode = 0;
-    m_state.ReplyPending = 0;
-    m_state.RecvBuffer.clear();
-    m_comm.setCommPort(1);
-    m_comm.setSettings(m_state.CommSettings);
     auto *com1 = control<QRadioButton>(QStringLiteral("Option1"));
-    if (m_comm.setPortOpen(true)) {
+    if (m_console.Form_Load([this] { placeAtStartUp(); })) {
         com1->setChecked(true);
         return;
     }
     // Port 1 is missing or in use: say so once and stay up with the port
     // closed; the port panel opens it, or the other port, later.
-    m_warningBox(m_comm.errorDescription());
+    m_warningBox(comm().errorDescription());
     const QSignalBlocker quiet(com1);
     com1->setChecked(true);
 }
 
 void MainWindow::switchPort(qint16 n, qint16 m)
 {
-    QString failure;
-    const auto attempt = [&](bool ok) {
-        if (!ok)
-            failure = m_comm.errorDescription();
-        return ok;
-    };
-    if (m_comm.portOpen())
-        attempt(m_comm.setPortOpen(false));
-    attempt(m_comm.setCommPort(n));
-    // The port opens whenever it is closed, also after an earlier failure.
-    if (failure.isEmpty())
-        attempt(m_comm.setPortOpen(true));
-
-    if (!failure.isEmpty()) {
-        m_warningBox(failure);
-        m_comm.setCommPort(m);
-        return;
-    }
-    control(QStringLiteral("Frame8"))->hide();
+    if (m_console.switchPort(n, m))
+        control(QStringLiteral("Frame8"))->hide();
 }
 
 void MainWindow::chooseSpeed(const QString &settings)
 {
-    const QString previous = m_state.CommSettings;
-    m_state.CommSettings = settings;
-    if (!m_comm.setSettings(m_state.CommSettings)) {
-        m_state.CommSettings = previous;
-        m_warningBox(m_comm.errorDescription());
-    }
+    m_console.chooseSpeed(settings);
     control(QStringLiteral("Frame8"))->hide();
 }
 
 void MainWindow::Command33_Click()
 {
     control(QStringLiteral("Frame8"))->show();
-    m_timer3.start();
+    timer(3).start();
 }
 
 void MainWindow::Timer3_Timer()
 {
     control(QStringLiteral("Frame8"))->hide();
-    m_timer3.stop();
+    timer(3).stop();
 }
 
 void MainWindow::Command16_Click()
 {
-    m_comm.setPortOpen(false);
+    m_console.end();
     close();
     emit ended();
 }
@@ -234,7 +186,7 @@ void MainWindow::Command96_Click()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    m_comm.setPortOpen(false);
+    m_console.end();
     event->accept();
 }
 
@@ -261,9 +213,9 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (const commands::Hold *hold = m_holdButtons.value(watched)) {
         // Any mouse button acts; the press and the release, never the click.
         if (mousePress)
-            m_pressAndHold->press(*hold);
+            m_console.press(*hold);
         else if (type == QEvent::MouseButtonRelease)
-            m_pressAndHold->release(*hold);
+            m_console.release(*hold);
     }
     if (type == QEvent::MouseButtonDblClick && watched == m_image1)
         m_views->Image1_DblClick();

@@ -1,19 +1,13 @@
 #pragma once
 
-#include "commands/catalogue.h"
-#include "link/mscomm.h"
-#include "windowstate.h"
+#include "core/console.h"
 
 #include <QHash>
-#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
 
-class CommandSender;
-class PressAndHold;
 class RefusalNotice;
-class Traffic;
 class Views;
 
 // The console's one window, Form1.
@@ -40,10 +34,11 @@ public:
     int windowHeightTwips() const;
     void setWindowHeightTwips(int twips);
 
-    WindowState &state() { return m_state; }
-    MSComm &comm() { return m_comm; }
+    Console &console() { return m_console; }
+    WindowState &state() { return m_console.state(); }
+    MSComm &comm() { return m_console.comm(); }
     RefusalNotice &notice() { return *m_notice; }
-    QTimer &timer(int n);
+    QTimer &timer(int n) { return m_console.timer(n); }
 
     template<typename T = QWidget>
     T *control(const QString &name) const
@@ -60,7 +55,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void buildTimers();
+    void showTrafficLines();
     void wireControls();
     void placeAtStartUp();
     qreal dpi() const;
@@ -72,14 +67,9 @@ private:
     void Command16_Click();
     void Command96_Click();
 
-    WindowState m_state;
-    MSComm m_comm;
-    QTimer m_timer1, m_timer2, m_timer3, m_timer4;
+    Console m_console;
     QHash<QString, QWidget *> m_controls;
     QHash<const QObject *, const commands::Hold *> m_holdButtons;
-    std::unique_ptr<Traffic> m_traffic;
-    std::unique_ptr<CommandSender> m_sender;
-    std::unique_ptr<PressAndHold> m_pressAndHold;
     std::unique_ptr<Views> m_views;
     RefusalNotice *m_notice;
     QWidget *m_image1 = nullptr; // the logo, whose double-click opens the full view

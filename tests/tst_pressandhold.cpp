@@ -492,20 +492,20 @@ void PressAndHoldTest::releaseWithoutPress()
     MainWindow &w = *m_console->window;
 
     // A picture mode sets the 2000/2500 pair, under which a STATUS query then
-    // runs; its reply stays in the buffer while the window is open.
+    // runs; the replies to both stay in the buffer while the window is open.
     m_console->click(QStringLiteral("Command4"));
     m_console->click(QStringLiteral("Command44"));
     QTRY_COMPARE(m_far->arrivals().size(), 2);
     QCOMPARE(m_far->arrivals().at(0).text, QByteArray("CF IMAGE STAND\r"));
     QCOMPARE(m_far->arrivals().at(1).text, QByteArray("CR0\r"));
     m_far->take();
-    m_pty->write("00\r");
+    m_pty->write("\x06\r00\r");
     QTRY_COMPARE(m_console->statusLine(), QStringLiteral(" Power ON"));
-    QCOMPARE(w.state().RecvBuffer, QStringLiteral("00\r"));
+    QCOMPARE(w.state().RecvBuffer, QStringLiteral("\x06\r00\r"));
     QVERIFY(w.timer(2).isActive());
     QCOMPARE(w.timer(2).interval(), 2000);
     QCOMPARE(m_console->txd(), QStringLiteral(" C R 0 CR "));
-    QCOMPARE(m_console->rxd(), QStringLiteral(" 0 0 CR "));
+    QCOMPARE(m_console->rxd(), QStringLiteral(" ACK CR 0 0 CR "));
 
     const double releasedAt = m_far->now();
     m_console->release(button);

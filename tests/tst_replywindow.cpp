@@ -114,7 +114,8 @@ void ReplyWindowTest::twoRepliesInOneWindow()
     QCOMPARE(window().state().ReplyPending, quint8(1));
     line().feed("00\r");
     QTRY_COMPARE(m_console->rxd(), QStringLiteral(" 4 0 CR 0 0 CR "));
-    QCOMPARE(m_console->statusLine(), QStringLiteral(" Count down"));
+    // The STATUS line describes the reply to the latest query.
+    QCOMPARE(m_console->statusLine(), QStringLiteral(" Power ON"));
 }
 
 void ReplyWindowTest::otherCommEventsChangeNothing_data()

@@ -2,7 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "app/refusalnotice.h"
-#include "link/traffic.h"
+#include "core/traffic.h"
 #include "fakeline.h"
 #include "link/deviceline.h"
 

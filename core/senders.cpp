@@ -1,7 +1,7 @@
 #include "senders.h"
 
-#include "app/windowstate.h"
-#include "link/traffic.h"
+#include "traffic.h"
+#include "windowstate.h"
 
 #include <QTimer>
 

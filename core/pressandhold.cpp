@@ -1,8 +1,8 @@
 #include "pressandhold.h"
 
-#include "app/windowstate.h"
 #include "link/mscomm.h"
-#include "link/traffic.h"
+#include "traffic.h"
+#include "windowstate.h"
 
 #include <QTimer>
 
@@ -58,7 +58,7 @@ void PressAndHold::release(const commands::Hold &button)
 {
     m_state.RepeatCode = 0;
     m_timers.timer1.stop();
-    m_timers.timer2.stop();
+    m_traffic.endReplyWindow();
     m_timers.timer4.start();
     m_traffic.blankSentAndReceived();
     m_timers.timer2.setInterval(500);

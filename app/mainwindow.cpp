@@ -203,6 +203,12 @@ void MainWindow::chooseSpeed(const QString &settings)
     m_state.CommSettings = settings;
     if (!m_comm.setSettings(m_state.CommSettings)) {
         m_state.CommSettings = previous;
+        // The option captioned with the speed still in force is marked again.
+        const QString baud = previous.section(u',', 0, 0);
+        for (auto *option : control(QStringLiteral("Frame13"))->findChildren<QRadioButton *>()) {
+            const QSignalBlocker quiet(option);
+            option->setChecked(option->text() == baud);
+        }
         m_warningBox(m_comm.errorDescription());
     }
     control(QStringLiteral("Frame8"))->hide();

@@ -13,11 +13,12 @@
 
 namespace {
 
-// What the path names when it is plainly no serial device: /dev/null, a file,
-// a FIFO or a directory would otherwise open, or fail with a system error
-// that does not say what is wrong. Empty when it may be one; the opening then
-// tells.
-QString notASerialDevice(const QString &device)
+// Says so when the path is no serial device: /dev/null, a file, a FIFO or a
+// directory would otherwise fail with a system error that does not say what
+// is wrong, or open. The kind of file is known before opening; whether a
+// character device has a line is asked only once its opening has failed, so a
+// working port is never opened twice. Empty when it may be a serial device.
+QString notASerialDevice(const QString &device, bool askCharacterDevice)
 {
 #ifdef Q_OS_UNIX
     const QByteArray path = QFile::encodeName(device);
@@ -35,6 +36,8 @@ QString notASerialDevice(const QString &device)
         return refuse(" but a regular file");
     if (!S_ISCHR(st.st_mode))
         return refuse(" but a special file");
+    if (!askCharacterDevice)
+        return {};
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return {};
@@ -45,6 +48,7 @@ QString notASerialDevice(const QString &device)
         return refuse("");
 #else
     Q_UNUSED(device);
+    Q_UNUSED(askCharacterDevice);
 #endif
     return {};
 }
@@ -60,7 +64,7 @@ DeviceLine::DeviceLine(const QString &device, QObject *parent) : CommLine(parent
 
 bool DeviceLine::open(const SerialSettings &settings)
 {
-    m_error = notASerialDevice(m_device);
+    m_error = notASerialDevice(m_device, false);
     if (!m_error.isEmpty())
         return false;
     if (!configure(settings) || !m_port.open(QIODevice::ReadWrite)) {
@@ -110,6 +114,8 @@ bool DeviceLine::applySettings(const SerialSettings &settings)
 
 QString DeviceLine::openFailure() const
 {
+    if (const QString kind = notASerialDevice(m_device, true); !kind.isEmpty())
+        return kind;
     switch (m_port.error()) {
     case QSerialPort::DeviceNotFoundError:
         return QStringLiteral("the device does not exist");

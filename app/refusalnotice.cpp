@@ -25,8 +25,11 @@ void RefusalNotice::tellNow(const QString &description)
         m_box->setAttribute(Qt::WA_ShowWithoutActivating);
     }
     m_box->setText(description);
+    // The box takes its final size only once shown: placed before, so that it
+    // never appears over the window, and again with that size.
     placeClearOfPortChoice();
     m_box->show();
+    placeClearOfPortChoice();
     m_box->raise();
     emit told(description);
 }
@@ -46,7 +49,8 @@ QString RefusalNotice::text() const
 // operator recovers while the notice is up.
 void RefusalNotice::placeClearOfPortChoice()
 {
-    m_box->adjustSize();
+    if (!m_box->isVisible())
+        m_box->adjustSize();
     const QRect window = m_window->frameGeometry();
     const QRect inner = m_window->geometry();
     const QMargins frame(inner.left() - window.left(), inner.top() - window.top(),

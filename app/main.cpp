@@ -45,15 +45,13 @@ void usageError(const QString &message)
 
 // Qt's standard options are taken by QApplication itself; they are set aside
 // before our own options are read. Those with a value, then the bare ones.
-constexpr std::array kQtValueOptions = {"platform",      "platformpluginpath",
-                                        "platformtheme", "plugin",
-                                        "qmljsdebugger", "qwindowgeometry",
-                                        "qwindowicon",   "qwindowtitle",
-                                        "session",       "display",
-                                        "geometry",      "style",
-                                        "stylesheet",    "name",
-                                        "title"};
-constexpr std::array kQtBareOptions = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+constexpr std::array kQtValueOptions
+    = {"platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+       "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+       "style",       "stylesheet",         "name",          "title"};
+// -qmljsdebugger takes its value only after "=".
+constexpr std::array kQtBareOptions
+    = {"reverse", "widgetcount", "nograb", "dograb", "sync", "qmljsdebugger"};
 
 bool isOneOf(const QString &name, const auto &names)
 {

@@ -49,8 +49,12 @@ QWidget *makeControl(const layout::Control &c, QWidget *parent)
 {
     const QString caption = QString::fromUtf8(c.caption);
     switch (c.kind) {
-    case layout::Kind::Frame:
-        return new QGroupBox(parent);
+    case layout::Kind::Frame: {
+        // Frames are opaque: the port panel hides the COM button behind it.
+        auto *frame = new QGroupBox(parent);
+        frame->setAutoFillBackground(true);
+        return frame;
+    }
     case layout::Kind::Label: {
         auto *label = c.border ? new BoxedLabel(caption, parent) : new QLabel(caption, parent);
         label->setTextFormat(Qt::PlainText);

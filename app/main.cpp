@@ -1,3 +1,4 @@
+#include "endsignals.h"
 #include "layoutdesign.h"
 #include "link/deviceline.h"
 #include "mainwindow.h"
@@ -5,6 +6,12 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QPushButton>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -31,9 +38,58 @@ struct Devices
     QString com2;
 };
 
+void usageError(const QString &message)
+{
+    std::fputs(qPrintable(QStringLiteral("projector-console: %1\n").arg(message)), stderr);
+}
+
+// Qt's standard options are taken by QApplication itself; they are set aside
+// before our own options are read. Those with a value, then the bare ones.
+constexpr std::array kQtValueOptions
+    = {"platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+       "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+       "style",       "stylesheet",         "name",          "title"};
+// -qmljsdebugger takes its value only after "=".
+constexpr std::array kQtBareOptions
+    = {"reverse", "widgetcount", "nograb", "dograb", "sync", "qmljsdebugger"};
+
+bool isOneOf(const QString &name, const auto &names)
+{
+    return std::any_of(names.begin(), names.end(),
+                       [&name](const char *n) { return name == QLatin1String(n); });
+}
+
+QStringList withoutQtOptions(const QStringList &arguments, const QStringList &ownValueOptions)
+{
+    QStringList ours{arguments.value(0)};
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == u"--") {
+            ours += arguments.mid(i);
+            break;
+        }
+        if (ownValueOptions.contains(argument)) {
+            ours += arguments.mid(i, 2);
+            ++i;
+            continue;
+        }
+        const qsizetype dashes = argument.startsWith(u"--") ? 2 : argument.startsWith(u'-') ? 1 : 0;
+        const QString name = argument.mid(dashes).section(u'=', 0, 0);
+        if (dashes > 0 && isOneOf(name, kQtValueOptions)) {
+            if (!argument.contains(u'='))
+                ++i;
+            continue;
+        }
+        if (dashes > 0 && isOneOf(name, kQtBareOptions))
+            continue;
+        ours += argument;
+    }
+    return ours;
+}
+
 // Reads the options before the window system is touched, so that --help and
-// --version work without a display.
-Devices parseOptions(int argc, char *argv[])
+// --version work without a display. Empty on a usage error, which is told.
+std::optional<Devices> parseOptions(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("projector-console"));
@@ -41,7 +97,9 @@ Devices parseOptions(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Console for projectors controlled over an RS-232C line."));
+        QStringLiteral("Console for projectors controlled over an RS-232C line.\n"
+                       "Qt's standard options (-platform, -display, -style, ...) are taken "
+                       "as well."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption com1(QStringLiteral("com1"),
@@ -55,15 +113,36 @@ Devices parseOptions(int argc, char *argv[])
                                   QStringLiteral("DEVICE"), QLatin1String(kDefaultCom2));
     parser.addOption(com1);
     parser.addOption(com2);
-    parser.process(app);
-    return {parser.value(com1), parser.value(com2)};
+    const QStringList arguments = withoutQtOptions(
+        QCoreApplication::arguments(), {QStringLiteral("--com1"), QStringLiteral("--com2")});
+    if (!parser.parse(arguments)) {
+        usageError(parser.errorText());
+        return std::nullopt;
+    }
+    parser.process(arguments); // --help, --help-all and --version end here
+    if (!parser.positionalArguments().isEmpty()) {
+        usageError(
+            QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
+        return std::nullopt;
+    }
+    for (const QCommandLineOption &port : {com1, com2}) {
+        if (parser.value(port).isEmpty()) {
+            usageError(
+                QStringLiteral("--%1 needs a device (or \"sim\")").arg(port.names().first()));
+            return std::nullopt;
+        }
+    }
+    return Devices{parser.value(com1), parser.value(com2)};
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    const Devices devices = parseOptions(argc, argv);
+    const std::optional<Devices> options = parseOptions(argc, argv);
+    if (!options)
+        return 2;
+    const Devices devices = *options;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("projector-console"));
 
@@ -76,7 +155,12 @@ int main(int argc, char *argv[])
     });
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    const EndSignals endSignals(
+        [&window] { window.control<QPushButton>(QStringLiteral("Command16"))->click(); });
     window.Form_Load();
+    // A signal during the start-up warning has ended the program already.
+    if (endSignals.received())
+        return 0;
     window.show();
     return app.exec();
 }

@@ -156,7 +156,15 @@ void MainWindow::switchPort(qint16 n, qint16 m)
 
 void MainWindow::chooseSpeed(const QString &settings)
 {
-    m_console.chooseSpeed(settings);
+    if (!m_console.chooseSpeed(settings)) {
+        // The option captioned with the speed still in force is marked again.
+        const QString baud = state().CommSettings.section(u',', 0, 0);
+        for (auto *option : control(QStringLiteral("Frame13"))->findChildren<QRadioButton *>()) {
+            const QSignalBlocker quiet(option);
+            option->setChecked(option->text() == baud);
+        }
+        m_warningBox(comm().errorDescription());
+    }
     control(QStringLiteral("Frame8"))->hide();
 }
 

@@ -8,7 +8,8 @@ class QWidget;
 
 // Tells the operator that the line refused a command, without stopping the
 // window: one non-modal box, shown at most once per operator action, so the
-// ticks of a held button never raise a stream of messages.
+// ticks of a held button never raise a stream of messages. It stands clear of
+// the port panel and the COM button, so the port can be chosen while it is up.
 class RefusalNotice : public QObject
 {
     Q_OBJECT
@@ -29,6 +30,8 @@ signals:
     void told(const QString &description);
 
 private:
+    void placeClearOfPortChoice();
+
     QWidget *m_window;
     QPointer<QMessageBox> m_box;
     bool m_toldSinceAction = false;

@@ -74,7 +74,6 @@ bool Console::chooseSpeed(const QString &settings)
     m_state.CommSettings = settings;
     if (!m_comm.setSettings(m_state.CommSettings)) {
         m_state.CommSettings = previous;
-        emit warning(m_comm.errorDescription());
         return false;
     }
     return true;

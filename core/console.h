@@ -34,8 +34,8 @@ public:
     // Closes the open port, renumbers it to n and reopens it. A failure is
     // told by warning(), the number set back to m, and false returned.
     bool switchPort(qint16 n, qint16 m);
-    // Applies "19200,N,8,1" or "9600,N,8,1"; a refused setting is told by
-    // warning() and the previous one kept.
+    // Applies "19200,N,8,1" or "9600,N,8,1". A refused setting returns false,
+    // the previous one kept and comm().errorDescription() saying why.
     bool chooseSpeed(const QString &settings);
     // "", "AFFF" or "A001".."A004".
     void setAddressPrefix(const QString &prefix) { m_state.AddressPrefix = prefix; }

@@ -2,11 +2,22 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 double SerialSettings::characterMicroseconds() const
 {
     double bits = 1 + dataBits + (parity == Parity::None ? 0 : 1);
     bits += stopBits == StopBits::One ? 1.0 : stopBits == StopBits::OneAndHalf ? 1.5 : 2.0;
     return bits * 1e6 / baudRate;
+}
+
+// ASCII digits alone, without sign, spaces or a leading zero: toInt() would
+// also take "+9600" or " 9600", and reads a field only up to a NUL character.
+static bool isPlainNumber(const QString &field)
+{
+    return !field.isEmpty() && field.front() != u'0'
+           && std::all_of(field.begin(), field.end(),
+                          [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 static ParsedSettings refuse(const QString &text, const QString &why)
@@ -24,7 +35,7 @@ ParsedSettings parseSettings(const QString &text)
     SerialSettings s;
     bool ok = false;
     s.baudRate = fields[0].toInt(&ok);
-    if (!ok || s.baudRate <= 0 || fields[0].trimmed() != fields[0])
+    if (!isPlainNumber(fields[0]) || !ok)
         return refuse(text, QStringLiteral("the baud rate must be a positive whole number"));
 
     static const QString parities = QStringLiteral("NEOMS");
@@ -34,7 +45,7 @@ ParsedSettings parseSettings(const QString &text)
     s.parity = static_cast<SerialSettings::Parity>(parity);
 
     s.dataBits = fields[2].toInt(&ok);
-    if (!ok || s.dataBits < 5 || s.dataBits > 8 || fields[2].size() != 1)
+    if (!isPlainNumber(fields[2]) || s.dataBits < 5 || s.dataBits > 8)
         return refuse(text, QStringLiteral("the data bits must be 5, 6, 7 or 8"));
 
     if (fields[3] == QLatin1String("1"))

@@ -26,6 +26,7 @@ struct ParsedSettings
     QString error; // what is wrong, when settings is empty
 };
 
-// Strict reading of "baud,parity,data,stop": parity N/E/O/M/S, data bits 5 to 8,
-// stop bits 1, 1.5 or 2.
+// Strict reading of "baud,parity,data,stop": the baud rate in ASCII digits
+// without sign or leading zero, parity N/E/O/M/S, data bits 5 to 8, stop bits
+// 1, 1.5 or 2; nothing else in any field.
 ParsedSettings parseSettings(const QString &text);

@@ -3,10 +3,57 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
+
+namespace {
+
+// Says so when the path is no serial device: /dev/null, a file, a FIFO or a
+// directory would otherwise fail with a system error that does not say what
+// is wrong, or open. The kind of file is known before opening; whether a
+// character device has a line is asked only once its opening has failed, so a
+// working port is never opened twice. Empty when it may be a serial device.
+QString notASerialDevice(const QString &device, bool askCharacterDevice)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray path = QFile::encodeName(device);
+    struct stat st = {};
+    if (::stat(path.constData(), &st) != 0)
+        return {};
+    const auto refuse = [](const char *what) {
+        return QStringLiteral("it is not a serial device%1").arg(QLatin1String(what));
+    };
+    if (S_ISDIR(st.st_mode))
+        return refuse(" but a directory");
+    if (S_ISFIFO(st.st_mode))
+        return refuse(" but a FIFO");
+    if (S_ISREG(st.st_mode))
+        return refuse(" but a regular file");
+    if (!S_ISCHR(st.st_mode))
+        return refuse(" but a special file");
+    if (!askCharacterDevice)
+        return {};
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    termios attributes = {};
+    const bool terminal = ::tcgetattr(fd, &attributes) == 0;
+    ::close(fd);
+    if (!terminal)
+        return refuse("");
+#else
+    Q_UNUSED(device);
+    Q_UNUSED(askCharacterDevice);
+#endif
+    return {};
+}
+
+} // namespace
 
 DeviceLine::DeviceLine(const QString &device, QObject *parent) : CommLine(parent), m_device(device)
 {
@@ -17,7 +64,9 @@ DeviceLine::DeviceLine(const QString &device, QObject *parent) : CommLine(parent
 
 bool DeviceLine::open(const SerialSettings &settings)
 {
-    m_error.clear();
+    m_error = notASerialDevice(m_device, false);
+    if (!m_error.isEmpty())
+        return false;
     if (!configure(settings) || !m_port.open(QIODevice::ReadWrite)) {
         m_error = openFailure();
         m_port.close();
@@ -65,6 +114,8 @@ bool DeviceLine::applySettings(const SerialSettings &settings)
 
 QString DeviceLine::openFailure() const
 {
+    if (const QString kind = notASerialDevice(m_device, true); !kind.isEmpty())
+        return kind;
     switch (m_port.error()) {
     case QSerialPort::DeviceNotFoundError:
         return QStringLiteral("the device does not exist");
@@ -124,8 +175,22 @@ void DeviceLine::onError(QSerialPort::SerialPortError error)
         return;
     if (!m_port.isOpen())
         return;
-    const QString reason = m_port.errorString();
+    const QString reason = lostReason();
     m_port.clearError();
     m_port.close();
     emit lost(reason);
+}
+
+// The port's own error text is the errno of its last read, often a stale
+// "Resource temporarily unavailable": say instead what became of the device.
+QString DeviceLine::lostReason() const
+{
+    if (!QFileInfo::exists(m_device))
+        return QStringLiteral("the device was removed");
+#ifdef Q_OS_UNIX
+    pollfd hangUp = {m_port.handle(), POLLIN, 0};
+    if (::poll(&hangUp, 1, 0) == 1 && (hangUp.revents & POLLHUP))
+        return QStringLiteral("the line was hung up");
+#endif
+    return QStringLiteral("it can no longer be read");
 }

@@ -25,6 +25,7 @@ public:
 private:
     bool configure(const SerialSettings &settings);
     QString openFailure() const;
+    QString lostReason() const;
     void onError(QSerialPort::SerialPortError error);
 
     QString m_device;

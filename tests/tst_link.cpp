@@ -1,10 +1,14 @@
 #include "link/commsettings.h"
+#include "link/deviceline.h"
 #include "link/mscomm.h"
 #include "link/trace.h"
 #include "support/fakeline.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class LinkTest : public QObject
 {
@@ -21,6 +25,8 @@ private slots:
     void settingsRefused();
 
     void openFailureNamesPortDeviceAndReason();
+    void deviceOpenFailureSaysWhatIsWrong_data();
+    void deviceOpenFailureSaysWhatIsWrong();
     void refusedSettingsKeepThePrevious();
     void outputRefusedWhileClosed();
     void receivedBytesBecomeCharactersOneForOne();
@@ -116,6 +122,15 @@ void LinkTest::settingsRefused_data()
     QTest::newRow("baud word") << "fast,N,8,1" << "baud rate";
     QTest::newRow("baud zero") << "0,N,8,1" << "baud rate";
     QTest::newRow("baud negative") << "-9600,N,8,1" << "baud rate";
+    QTest::newRow("baud plus") << "+9600,N,8,1" << "baud rate";
+    QTest::newRow("baud leading space") << " 9600,N,8,1" << "baud rate";
+    QTest::newRow("baud trailing space") << "9600 ,N,8,1" << "baud rate";
+    QTest::newRow("baud leading zero") << "09600,N,8,1" << "baud rate";
+    QTest::newRow("baud too large") << "99999999999,N,8,1" << "baud rate";
+    QTest::newRow("baud nul") << QString::fromLatin1("960\0" "0,N,8,1", 11) << "baud rate";
+    QTest::newRow("parity nul") << QString::fromLatin1("9600,N\0,8,1", 11) << "parity";
+    QTest::newRow("data nul") << QString::fromLatin1("9600,N,8\0,1", 11) << "data bits";
+    QTest::newRow("stop nul") << QString::fromLatin1("9600,N,8,1\0", 11) << "stop bits";
     QTest::newRow("parity lower") << "9600,n,8,1" << "parity";
     QTest::newRow("parity X") << "9600,X,8,1" << "parity";
     QTest::newRow("parity long") << "9600,NN,8,1" << "parity";
@@ -161,6 +176,40 @@ void LinkTest::openFailureNamesPortDeviceAndReason()
     QVERIFY2(description.contains(QLatin1String("Port 2")), qPrintable(description));
     QVERIFY2(description.contains(QLatin1String("/dev/ttyUSB2")), qPrintable(description));
     QVERIFY2(description.contains(c.failure), qPrintable(description));
+}
+
+void LinkTest::deviceOpenFailureSaysWhatIsWrong_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("complaint");
+    QTest::newRow("/dev/null") << "null" << "it is not a serial device";
+    QTest::newRow("regular file") << "file" << "it is not a serial device but a regular file";
+    QTest::newRow("FIFO") << "fifo" << "it is not a serial device but a FIFO";
+    QTest::newRow("directory") << "directory" << "it is not a serial device but a directory";
+    QTest::newRow("missing") << "missing" << "the device does not exist";
+}
+
+void LinkTest::deviceOpenFailureSaysWhatIsWrong()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, complaint);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString path = dir.filePath(kind);
+    if (kind == u"null") {
+        path = QStringLiteral("/dev/null");
+    } else if (kind == u"file") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else if (kind == u"fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == u"directory") {
+        QVERIFY(QDir().mkdir(path));
+    }
+    DeviceLine line(path);
+    QVERIFY(!line.open(SerialSettings{}));
+    QVERIFY(!line.isOpen());
+    QCOMPARE(line.errorString(), complaint);
 }
 
 void LinkTest::refusedSettingsKeepThePrevious()

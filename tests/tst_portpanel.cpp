@@ -19,6 +19,7 @@ private slots:
     void speedWhileOpen();
     void refusedSpeedIsReported();
     void comButtonShowsPanelForFiveSeconds();
+    void panelIsDrawnOverComButton();
 };
 
 static QString frame8Shown(const ConsoleWindow &c)
@@ -199,6 +200,10 @@ void PortPanelTest::refusedSpeedIsReported()
     QVERIFY(c.warnings.first().contains(QLatin1String("refused")));
     QCOMPARE(w.state().CommSettings, QStringLiteral("19200,N,8,1"));
     QCOMPARE(w.comm().settings(), QStringLiteral("19200,N,8,1"));
+    // The option of the speed still in force is the one marked.
+    QVERIFY(c.control<QRadioButton>(QStringLiteral("Option9"))->isChecked());
+    QVERIFY(!c.control<QRadioButton>(QStringLiteral("Option10"))->isChecked());
+    QCOMPARE(c.fakes[1]->applied.baudRate, 19200);
 }
 
 void PortPanelTest::comButtonShowsPanelForFiveSeconds()
@@ -211,13 +216,32 @@ void PortPanelTest::comButtonShowsPanelForFiveSeconds()
     QCOMPARE(frame8Shown(c), QStringLiteral("shown"));
     QVERIFY(w.timer(3).isActive());
     QCOMPARE(w.timer(3).interval(), 5000);
-    // The panel covers the COM button.
-    QWidget *com = c.control(QStringLiteral("Command33"));
-    const QPoint centre = com->mapTo(&w, com->rect().center());
-    QVERIFY(w.childAt(centre) != com);
     QTRY_COMPARE_WITH_TIMEOUT(frame8Shown(c), QStringLiteral("hidden"), 6000);
     QVERIFY(clock.elapsed() >= 4900);
     QVERIFY(!w.timer(3).isActive());
+}
+
+// Every pixel of the shown panel is the panel's own: the window drawn with
+// the COM button behind it looks, inside the panel, exactly as without it.
+void PortPanelTest::panelIsDrawnOverComButton()
+{
+    ConsoleWindow c;
+    MainWindow &w = c.start();
+    c.click(QStringLiteral("Command33"));
+    QWidget *panel = c.control(QStringLiteral("Frame8"));
+    QWidget *com = c.control(QStringLiteral("Command33"));
+    const QRect area(panel->mapTo(&w, QPoint()), panel->size());
+    QVERIFY(area.contains(QRect(com->mapTo(&w, QPoint()), com->size())));
+    const QImage withButton = w.grab(area).toImage();
+    com->hide();
+    const QImage withoutButton = w.grab(area).toImage();
+    com->show();
+    QCOMPARE(withButton.size(), area.size() * w.devicePixelRatioF());
+    int differing = 0;
+    for (int y = 0; y < withButton.height(); ++y)
+        for (int x = 0; x < withButton.width(); ++x)
+            differing += withButton.pixel(x, y) != withoutButton.pixel(x, y);
+    QCOMPARE(differing, 0);
 }
 
 QTEST_MAIN(PortPanelTest)

@@ -1,8 +1,11 @@
 #include "support/consolewindow.h"
 #include "support/ptypair.h"
 
-#include <QSignalSpy>
+#include <QApplication>
 #include <QLineEdit>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <ctime>
 
@@ -21,6 +24,8 @@ private slots:
     void receivedBytesReachRxdLine();
     void bytesFromBeforeOpeningAreDiscarded();
     void farEndClosedMidSession();
+    void portIsChosenAgainWhileNoticeIsUp_data();
+    void portIsChosenAgainWhileNoticeIsUp();
 
 private:
     std::unique_ptr<PtyPair> m_pty;
@@ -127,7 +132,10 @@ void PtyLineTest::farEndClosedMidSession()
     m_pty->closeMaster();
     QTRY_COMPARE(told.count(), 1);
     QVERIFY(!w.comm().portOpen());
-    QVERIFY2(w.notice().text().contains(m_pty->slavePath()), qPrintable(w.notice().text()));
+    QCOMPARE(w.notice().text(),
+             QStringLiteral("Port 1 (%1) was closed: the device went away (the device was "
+                            "removed). Choose the port again in the port panel when it is back.")
+                 .arg(m_pty->slavePath()));
 
     // No busy loop: the event loop idles for a second.
     const double before = processCpuSeconds();
@@ -136,6 +144,56 @@ void PtyLineTest::farEndClosedMidSession()
     QVERIFY2(used < 0.2, qPrintable(QStringLiteral("%1 s of CPU in 1 s").arg(used)));
     QCOMPARE(told.count(), 1);
     QCOMPARE(m_console->warnings.size(), 0);
+}
+
+static QRect globalArea(const QWidget *w)
+{
+    return QRect(w->mapToGlobal(QPoint()), w->size());
+}
+
+// The port is reached through a link, as through /dev/serial/by-id: when the
+// line is lost, the link is turned to a new pseudo-terminal, the device "back".
+void PtyLineTest::portIsChosenAgainWhileNoticeIsUp_data()
+{
+    QTest::addColumn<bool>("fullView");
+    QTest::newRow("normal view") << false;
+    QTest::newRow("full view") << true;
+}
+
+void PtyLineTest::portIsChosenAgainWhileNoticeIsUp()
+{
+    QFETCH(bool, fullView);
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("port1"));
+    QVERIFY(QFile::link(m_pty->slavePath(), link));
+    m_console->devices[1] = link;
+    MainWindow &w = m_console->start();
+    if (fullView)
+        m_console->openFullView();
+    QSignalSpy told(&w.notice(), &RefusalNotice::told);
+
+    m_pty->closeMaster();
+    QTRY_COMPARE(told.count(), 1);
+    QVERIFY(!w.comm().portOpen());
+    PtyPair back;
+    QVERIFY(QFile::remove(link) && QFile::link(back.slavePath(), link));
+
+    auto *notice = w.findChild<QWidget *>(QStringLiteral("RefusalNotice"));
+    QVERIFY(notice && notice->isVisible());
+    const QRect box = notice->frameGeometry();
+    QVERIFY(w.screen()->availableGeometry().contains(box));
+    for (const char *name : {"Frame8", "Command33"})
+        QVERIFY2(!box.intersects(globalArea(m_console->control(QString::fromLatin1(name)))), name);
+
+    for (const char *name : {"Command33", "Option1"}) {
+        QWidget *target = m_console->control(QString::fromLatin1(name));
+        QCOMPARE(QApplication::widgetAt(globalArea(target).center()), target);
+        QTest::mouseClick(target, Qt::LeftButton);
+    }
+    QVERIFY(w.comm().portOpen());
+    QVERIFY(notice->isVisible());
+    m_console->click(QStringLiteral("Command17"));
+    QCOMPARE(back.take(4), QByteArray("C00\r"));
 }
 
 QTEST_MAIN(PtyLineTest)

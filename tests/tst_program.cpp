@@ -1,0 +1,133 @@
+#include "support/ptypair.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+
+// Runs the built projector-console as its users do: the command line, and the
+// end of the program by a signal, with port 1 on a pseudo-terminal.
+class ProgramTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void usageErrors_data();
+    void usageErrors();
+    void signalEndsAsEnd_data();
+    void signalEndsAsEnd();
+    void qtStandardOptionsAreTaken_data();
+    void qtStandardOptionsAreTaken();
+
+private:
+    void start(const QStringList &arguments, const QString &platform = QStringLiteral("offscreen"));
+    bool lockHeld() const;
+
+    PtyPair m_pty;
+    QProcess m_console;
+};
+
+void ProgramTest::cleanup()
+{
+    if (m_console.state() != QProcess::NotRunning) {
+        m_console.kill();
+        m_console.waitForFinished();
+    }
+}
+
+void ProgramTest::start(const QStringList &arguments, const QString &platform)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    m_console.setProcessEnvironment(environment);
+    m_console.start(QStringLiteral(PROJECTOR_CONSOLE_PATH), arguments);
+}
+
+// The lock file QSerialPort keeps for the open port, "LCK..pts_N".
+bool ProgramTest::lockHeld() const
+{
+    const QString name
+        = QStringLiteral("LCK..") + m_pty.slavePath().mid(5).replace(u'/', u'_');
+    return QFileInfo::exists(QStringLiteral("/run/lock/") + name)
+           || QFileInfo::exists(QStringLiteral("/var/lock/") + name);
+}
+
+void ProgramTest::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("stray argument") << QStringList{"extra"} << "unexpected argument extra";
+    QTest::newRow("stray after port") << QStringList{"--com1", "sim", "sim"}
+                                      << "unexpected argument sim";
+    QTest::newRow("empty com1") << QStringList{"--com1", ""} << "--com1 needs a device";
+    QTest::newRow("empty com1 joined") << QStringList{"--com1="} << "--com1 needs a device";
+    QTest::newRow("empty com2") << QStringList{"--com2", ""} << "--com2 needs a device";
+    QTest::newRow("unknown option") << QStringList{"--baud", "9600"} << "Unknown option 'baud'";
+    QTest::newRow("missing value") << QStringList{"--com2"} << "Missing value after '--com2'";
+}
+
+void ProgramTest::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    start(arguments);
+    QVERIFY(m_console.waitForFinished(10000));
+    QCOMPARE(m_console.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_console.exitCode(), 2);
+    const QString errors = QString::fromLocal8Bit(m_console.readAllStandardError());
+    QVERIFY2(errors.contains(QStringLiteral("projector-console: ") + message), qPrintable(errors));
+}
+
+void ProgramTest::signalEndsAsEnd_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void ProgramTest::signalEndsAsEnd()
+{
+    QFETCH(int, signal);
+    QVERIFY(m_pty.isValid());
+    start({QStringLiteral("--com1"), m_pty.slavePath()});
+    QTRY_VERIFY_WITH_TIMEOUT(lockHeld(), 10000);
+    QCOMPARE(::kill(m_console.processId(), signal), 0);
+    QVERIFY(m_console.waitForFinished(10000));
+    QCOMPARE(m_console.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_console.exitCode(), 0);
+    QVERIFY(!lockHeld());
+}
+
+// Each row is a complete start: the program runs, opens port 1, and ends.
+void ProgramTest::qtStandardOptionsAreTaken_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("platform");
+    // Qt's -platform wins over the environment: only a console that passes it
+    // on starts at all.
+    QTest::newRow("-platform") << QStringList{"-platform", "offscreen"} << "no-such-platform";
+    QTest::newRow("--platform") << QStringList{"--platform", "offscreen"} << "no-such-platform";
+    QTest::newRow("-style") << QStringList{"-style", "fusion"} << "offscreen";
+    QTest::newRow("-style=") << QStringList{"-style=fusion"} << "offscreen";
+    QTest::newRow("-display") << QStringList{"-display", ":0"} << "offscreen";
+    QTest::newRow("-reverse") << QStringList{"-reverse"} << "offscreen";
+}
+
+void ProgramTest::qtStandardOptionsAreTaken()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, platform);
+    QVERIFY(m_pty.isValid());
+    start(options + QStringList{QStringLiteral("--com1"), m_pty.slavePath()}, platform);
+    QTRY_VERIFY_WITH_TIMEOUT(lockHeld() || m_console.state() == QProcess::NotRunning, 10000);
+    QVERIFY2(lockHeld(), m_console.readAllStandardError().constData());
+    QCOMPARE(::kill(m_console.processId(), SIGTERM), 0);
+    QVERIFY(m_console.waitForFinished(10000));
+    QCOMPARE(m_console.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(ProgramTest)
+#include "tst_program.moc"

@@ -1,0 +1,93 @@
+#!/bin/sh
+# Builds the Debian package from a configured and built tree, unpacks it and
+# checks what an installation holds: every program answers --version and has a
+# manual page naming each of its options, the desktop entry and the AppStream
+# metadata validate, the icons are there in their sizes, lintian finds no
+# error, and `cmake --install` puts the same files under another prefix.
+#   package-test.sh BUILD_DIR [CMAKE CPACK]
+set -eu
+
+build=$(cd "$1" && pwd)
+cmake=${2:-cmake}
+cpack=${3:-cpack}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; exit 1; }
+set -- "$work"/out/*.deb
+[ $# -eq 1 ] && [ -f "$1" ] || { echo "FAIL: no single package in $work/out"; exit 1; }
+deb=$1
+echo "package: $(basename "$deb")"
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+
+# Programs: --version without a display, and a manual page with every option.
+export QT_QPA_PLATFORM=offscreen
+for program in projector-console projector-sim; do
+    [ -x "$root/usr/bin/$program" ] || fail "$program is not installed"
+done
+for binary in "$root"/usr/bin/*; do
+    program=$(basename "$binary")
+    version=$("$binary" --version 2>&1) || fail "$program --version exits $?"
+    case $version in
+    "$program "[0-9]*) echo "$version" ;;
+    *) fail "$program --version says: $version" ;;
+    esac
+    page=$root/usr/share/man/man1/$program.1.gz
+    if ! gzip -t "$page" 2>/dev/null; then
+        fail "no manual page $program.1.gz"
+        continue
+    fi
+    zcat "$page" | grep -q "^\.TH $(echo "$program" | tr a-z A-Z) 1 " ||
+        fail "$program.1 has no title line"
+    for option in $("$binary" --help | grep -o -- '--[a-z][a-z0-9-]*' | sort -u); do
+        roff=$(echo "$option" | sed 's/-/\\\\-/g')
+        zcat "$page" | grep -q -- "$roff" || fail "$program.1 does not describe $option"
+    done
+done
+console_version=$("$root/usr/bin/projector-console" --version | cut -d' ' -f2)
+[ "$(dpkg-deb -f "$deb" Version)" = "$console_version" ] ||
+    fail "package version $(dpkg-deb -f "$deb" Version), console $console_version"
+for dependency in fonts-ipafont-gothic qt6-qpa-plugins libqt6widgets6 libqt6serialport6; do
+    dpkg-deb -f "$deb" Depends | grep -q "$dependency" || fail "does not depend on $dependency"
+done
+
+# Desktop entry and metadata.
+desktop=$root/usr/share/applications/projector-console.desktop
+messages=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate exits $?"
+[ -z "$messages" ] || fail "desktop-file-validate: $messages"
+grep -q '^Exec=projector-console$' "$desktop" || fail "desktop entry does not start the console"
+metainfo=$root/usr/share/metainfo/projector-console.metainfo.xml
+appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 || true
+cat "$work/appstream.log"
+grep -q 'Validation' "$work/appstream.log" || fail "appstreamcli gave no verdict"
+if grep -q '^E:\|errors:' "$work/appstream.log"; then fail "appstreamcli finds errors"; fi
+grep -q '<image>https\?://[^<]*view-full.png</image>' "$metainfo" ||
+    fail "metadata does not show the full view"
+
+# Icons: the SVG and a PNG of each size.
+icons=$root/usr/share/icons/hicolor
+[ -s "$icons/scalable/apps/projector-console.svg" ] || fail "no scalable icon"
+for size in 48 128 256; do
+    file "$icons/${size}x$size/apps/projector-console.png" | grep -q "PNG image data, $size x $size," ||
+        fail "no $size px icon"
+done
+
+# lintian: no error (warnings and information are shown, not failed).
+lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || fail "lintian finds errors"
+grep -v 'root privileges' "$work/lintian.log" || true
+
+# The same files under any prefix.
+"$cmake" --install "$build" --prefix "$work/prefix" >/dev/null
+(cd "$root/usr" && find . ! -type d | sort) >"$work/package.list"
+(cd "$work/prefix" && find . ! -type d | sort) >"$work/install.list"
+diff "$work/package.list" "$work/install.list" || fail "cmake --install puts other files"
+
+[ "$failures" -eq 0 ] || { echo "$failures failure(s)"; exit 1; }
+echo "package checked"

@@ -86,6 +86,10 @@ void ReplyMatchingTest::statusAnswersLatestQuery_data()
     QTest::newRow("an earlier command answered first")
         << QStringList{"click Command17", "click Command44", "reply \x06\\r", "reply 40\\r"}
         << " Count down";
+    QTest::newRow("a reply still arriving when the next query goes")
+        << QStringList{"click Command44", "reply 4", "click Command44", "reply 0\\r",
+                       "reply 00\\r"}
+        << " Power ON";
     QTest::newRow("reply growing across two pieces")
         << QStringList{"click Command44", "reply 2", "reply 0\\r"} << " Cooling down";
     QTest::newRow("ALL addressed: nothing is owed")

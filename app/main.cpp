@@ -1,5 +1,5 @@
 #include "layoutdesign.h"
-#include "link/deviceline.h"
+#include "link/lineforms.h"
 #include "mainwindow.h"
 #include "sim/simulatedline.h"
 
@@ -22,7 +22,7 @@ std::unique_ptr<CommLine> makeLine(const QString &device)
 {
     if (device == kSim)
         return std::make_unique<SimulatedLine>();
-    return std::make_unique<DeviceLine>(device);
+    return makeDeviceLine(device);
 }
 
 struct Devices

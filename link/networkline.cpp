@@ -23,8 +23,10 @@ NetworkLine::~NetworkLine()
 {
     m_socket->disconnect(this);
     m_socket->abort();
-    if (m_ending)
+    if (m_ending) {
+        m_ending->disconnect(this);
         m_ending->abort();
+    }
 }
 
 void NetworkLine::makeSocket()

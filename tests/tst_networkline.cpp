@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTimer>
+#include <optional>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -90,6 +91,8 @@ int farSpeed(const PtyPair &pty)
 class SilentPort
 {
 public:
+    SilentPort(const SilentPort &) = delete;
+    SilentPort &operator=(const SilentPort &) = delete;
     SilentPort()
     {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -253,6 +256,8 @@ void NetworkLineTest::connectionFailures_data()
                                   << "unknown host" << 0;
     QTest::newRow("no answer") << "silent"
                                << "timed out" << NetworkLine::kConnectBoundMs - 100;
+    QTest::newRow("no COM port control") << "telnet"
+                                         << "does not offer serial port control" << 0;
 }
 
 // Port 2 is chosen in the port panel of a shown window, port 1 being fine.
@@ -261,14 +266,19 @@ void NetworkLineTest::connectionFailures()
     QFETCH(QString, kind);
     QFETCH(QString, reason);
     QFETCH(int, atLeastMs);
-    SilentPort silent;
+    std::optional<SilentPort> silent;
     QString host = QStringLiteral("127.0.0.1");
     quint16 port = Ser2net::freePort();
     if (kind == QLatin1String("unknown")) {
         host = QStringLiteral("projector.invalid");
         port = 4001;
     } else if (kind == QLatin1String("silent")) {
-        port = silent.port();
+        port = silent.emplace().port();
+    } else if (kind == QLatin1String("telnet")) {
+        m_pty = std::make_unique<PtyPair>();
+        m_server = std::make_unique<Ser2net>(Ser2net::Mode::Telnet, m_pty->slavePath());
+        QVERIFY2(m_server->start(), qPrintable(m_server->errorString()));
+        port = m_server->port();
     }
     QVERIFY(port != 0);
     ConsoleWindow c;

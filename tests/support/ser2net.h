@@ -13,7 +13,9 @@
 class Ser2net
 {
 public:
-    enum class Mode { Raw, Rfc2217 };
+    // Telnet is plain Telnet without COM port control, which a console
+    // asking for RFC 2217 must refuse.
+    enum class Mode { Raw, Rfc2217, Telnet };
 
     Ser2net(Mode mode, QString device, QString lineSettings = QStringLiteral("19200n81"))
         : m_mode(mode), m_device(std::move(device)), m_lineSettings(std::move(lineSettings))
@@ -33,7 +35,9 @@ public:
         QFile file(config);
         if (!file.open(QIODevice::WriteOnly))
             return fail(file.errorString());
-        const char *accepter = m_mode == Mode::Raw ? "tcp" : "telnet(rfc2217),tcp";
+        const char *accepter = m_mode == Mode::Raw       ? "tcp"
+                               : m_mode == Mode::Rfc2217 ? "telnet(rfc2217),tcp"
+                                                         : "telnet,tcp";
         file.write(QStringLiteral("%YAML 1.1\n---\n"
                                   "connection: &projector\n"
                                   "  accepter: %1,127.0.0.1,%2\n"

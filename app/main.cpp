@@ -1,6 +1,6 @@
 #include "endsignals.h"
 #include "layoutdesign.h"
-#include "link/deviceline.h"
+#include "link/lineforms.h"
 #include "mainwindow.h"
 #include "sim/simulatedline.h"
 
@@ -29,7 +29,7 @@ std::unique_ptr<CommLine> makeLine(const QString &device)
 {
     if (device == kSim)
         return std::make_unique<SimulatedLine>();
-    return std::make_unique<DeviceLine>(device);
+    return makeDeviceLine(device);
 }
 
 struct Devices

@@ -4,7 +4,7 @@
 #include "app/refusalnotice.h"
 #include "core/traffic.h"
 #include "fakeline.h"
-#include "link/deviceline.h"
+#include "link/lineforms.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -38,7 +38,7 @@ public:
     {
         window = std::make_unique<MainWindow>([this](int port) -> std::unique_ptr<CommLine> {
             if (const auto it = devices.find(port); it != devices.end())
-                return std::make_unique<DeviceLine>(it->second);
+                return makeDeviceLine(it->second);
             auto line = std::make_unique<FakeLine>(QStringLiteral("/dev/fake%1").arg(port));
             if (const auto it = openFailures.find(port); it != openFailures.end())
                 line->openFailure = it->second;

@@ -1,0 +1,290 @@
+#include "networkline.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <cmath>
+
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#endif
+
+NetworkLine::NetworkLine(QString device, Endpoint endpoint, QObject *parent)
+    : CommLine(parent), m_device(std::move(device)), m_endpoint(std::move(endpoint))
+{
+    m_clock.start();
+    makeSocket();
+}
+
+NetworkLine::~NetworkLine()
+{
+    m_socket->disconnect(this);
+    m_socket->abort();
+    if (m_ending) {
+        m_ending->disconnect(this);
+        m_ending->abort();
+    }
+}
+
+void NetworkLine::makeSocket()
+{
+    m_socket = new QTcpSocket(this);
+    connect(m_socket, &QTcpSocket::connected, this, &NetworkLine::onConnected);
+    connect(m_socket, &QTcpSocket::readyRead, this, &NetworkLine::onReadyRead);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &NetworkLine::onSocketError);
+    connect(m_socket, &QTcpSocket::disconnected, this, &NetworkLine::onDisconnected);
+    connect(m_socket, &QTcpSocket::bytesWritten, this, &NetworkLine::onBytesWritten);
+}
+
+QString NetworkLine::where() const
+{
+    return QStringLiteral("host %1 port %2").arg(m_endpoint.host).arg(m_endpoint.port);
+}
+
+QString NetworkLine::reason(QAbstractSocket::SocketError error) const
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return QStringLiteral("the connection was refused");
+    case QAbstractSocket::HostNotFoundError:
+        return QStringLiteral("unknown host");
+    case QAbstractSocket::NetworkError:
+        return QStringLiteral("no route to the host (%1)").arg(m_socket->errorString());
+    case QAbstractSocket::SocketTimeoutError:
+        return QStringLiteral("timed out");
+    case QAbstractSocket::RemoteHostClosedError:
+        return QStringLiteral("the server closed the connection");
+    default:
+        return m_socket->errorString();
+    }
+}
+
+// Runs the event loop until `done` or `ms` have passed. The window keeps
+// painting meanwhile; the operator's input waits.
+bool NetworkLine::await(int ms, const std::function<bool()> &done)
+{
+    QEventLoop loop;
+    QTimer bound;
+    bound.setSingleShot(true);
+    bound.setTimerType(Qt::PreciseTimer);
+    connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+    bound.start(ms);
+    m_waiting = &loop;
+    while (!done() && bound.isActive())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    m_waiting = nullptr;
+    return done();
+}
+
+void NetworkLine::wake()
+{
+    if (m_waiting)
+        m_waiting->quit();
+}
+
+bool NetworkLine::open(const SerialSettings &settings)
+{
+    close();
+    m_error.clear();
+    m_settings = settings;
+    m_telnet = TelnetCodec();
+    m_wireFreeUs = 0;
+
+    // A server that serves one connection at a time is free again only once
+    // it has ended the previous one.
+    if (!await(kEndBoundMs, [this] { return !m_ending; }))
+        m_ending->abort();
+
+    m_state = State::Connecting;
+    m_socket->connectToHost(m_endpoint.host, m_endpoint.port);
+    const auto settled
+        = [this] { return m_state != State::Connecting && m_state != State::Negotiating; };
+    if (!await(kConnectBoundMs, settled)) {
+        const int seconds = kConnectBoundMs / 1000;
+        finishOpening(m_state == State::Connecting
+                          ? QStringLiteral("timed out: no answer within %1 s").arg(seconds)
+                          : QStringLiteral("timed out: the server did not agree to serial port "
+                                           "control (RFC 2217) within %1 s")
+                                .arg(seconds));
+    }
+    // Bytes from before the opening are discarded, as on a local port.
+    m_received.clear();
+    return m_state == State::Open;
+}
+
+void NetworkLine::finishOpening(const QString &failure)
+{
+    if (m_state != State::Connecting && m_state != State::Negotiating)
+        return;
+    if (failure.isEmpty()) {
+        m_state = State::Open;
+    } else {
+        m_state = State::Closed;
+        m_error = QStringLiteral("cannot connect to %1: %2").arg(where(), failure);
+        m_socket->abort();
+    }
+    wake();
+}
+
+void NetworkLine::onConnected()
+{
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+#ifdef Q_OS_LINUX
+    // A network that goes away silently is noticed within half a minute.
+    const int fd = int(m_socket->socketDescriptor());
+    const int idle = 10, interval = 5, count = 3, unackedMs = 20000;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &unackedMs, sizeof unackedMs);
+#endif
+    if (m_endpoint.protocol == Protocol::Raw) {
+        finishOpening({});
+        return;
+    }
+    m_state = State::Negotiating;
+    send(m_telnet.start());
+}
+
+void NetworkLine::onReadyRead()
+{
+    QByteArray bytes = m_socket->readAll();
+    if (m_endpoint.protocol == Protocol::Rfc2217) {
+        bytes = m_telnet.receive(bytes);
+        if (const QByteArray replies = m_telnet.takeReplies(); !replies.isEmpty())
+            send(replies);
+        if (m_state == State::Negotiating) {
+            if (m_telnet.comPort() == TelnetCodec::ComPort::Agreed) {
+                send(TelnetCodec::settingsRequest(m_settings));
+                finishOpening({});
+            } else if (m_telnet.comPort() == TelnetCodec::ComPort::Refused) {
+                finishOpening(QStringLiteral("the server does not offer serial port control "
+                                             "(RFC 2217); use tcp:// for a raw port"));
+            }
+            return;
+        }
+    }
+    if (m_state != State::Open || bytes.isEmpty())
+        return;
+    m_received += bytes;
+    emit readyRead();
+}
+
+void NetworkLine::onSocketError(QAbstractSocket::SocketError error)
+{
+    if (m_state == State::Open)
+        drop(reason(error));
+    else
+        finishOpening(reason(error));
+}
+
+void NetworkLine::onDisconnected()
+{
+    onSocketError(QAbstractSocket::RemoteHostClosedError);
+}
+
+void NetworkLine::drop(const QString &why)
+{
+    m_state = State::Closed;
+    m_socket->abort();
+    m_error = QStringLiteral("the connection to %1 ended: %2").arg(where(), why);
+    emit lost(m_error);
+}
+
+void NetworkLine::close()
+{
+    if (m_state == State::Closed)
+        return;
+    m_state = State::Closed;
+    endConnection();
+}
+
+// Our side is closed at once and the socket is kept until the server closes
+// its side too (or the bound runs out), without waiting here.
+void NetworkLine::endConnection()
+{
+    QTcpSocket *ended = m_socket;
+    ended->disconnect(this);
+    makeSocket();
+    if (m_ending)
+        m_ending->abort();
+    if (ended->state() != QAbstractSocket::ConnectedState) {
+        ended->abort();
+        ended->deleteLater();
+        return;
+    }
+    ended->flush();
+#ifdef Q_OS_UNIX
+    ::shutdown(int(ended->socketDescriptor()), SHUT_WR);
+#endif
+    m_ending = ended;
+    const auto over = [this, ended] {
+        if (m_ending == ended)
+            m_ending = nullptr;
+        ended->abort();
+        ended->deleteLater();
+        wake();
+    };
+    connect(ended, &QTcpSocket::readyRead, ended, [ended] { ended->readAll(); });
+    connect(ended, &QTcpSocket::disconnected, this, over);
+    connect(ended, &QTcpSocket::errorOccurred, this, over);
+    QTimer::singleShot(kEndBoundMs, ended, over);
+}
+
+bool NetworkLine::applySettings(const SerialSettings &settings)
+{
+    if (m_state != State::Open) {
+        m_error = QStringLiteral("the port is not open");
+        return false;
+    }
+    m_settings = settings;
+    // With a raw stream the server's own configuration sets its port.
+    if (m_endpoint.protocol == Protocol::Rfc2217)
+        return send(TelnetCodec::settingsRequest(settings));
+    return true;
+}
+
+bool NetworkLine::write(const QByteArray &bytes)
+{
+    if (m_state != State::Open) {
+        m_error = QStringLiteral("the port is not open");
+        return false;
+    }
+    return send(m_endpoint.protocol == Protocol::Rfc2217 ? m_telnet.encodeData(bytes) : bytes);
+}
+
+bool NetworkLine::send(const QByteArray &bytes)
+{
+    if (m_socket->write(bytes) != bytes.size()) {
+        m_error = m_socket->errorString();
+        return false;
+    }
+    m_socket->flush();
+    return m_state != State::Closed;
+}
+
+QByteArray NetworkLine::readAll()
+{
+    return std::exchange(m_received, {});
+}
+
+// Telnet commands are counted as if they crossed the wire too: a little
+// early, never late.
+void NetworkLine::onBytesWritten(qint64 bytes)
+{
+    m_wireFreeUs = std::max(m_wireFreeUs, nowUs()) + bytes * m_settings.characterMicroseconds();
+}
+
+qint64 NetworkLine::bytesWaiting() const
+{
+    if (m_state != State::Open)
+        return 0;
+    const double leftUs = m_wireFreeUs - nowUs();
+    const qint64 onWire
+        = leftUs > 0 ? qint64(std::ceil(leftUs / m_settings.characterMicroseconds())) : 0;
+    return m_socket->bytesToWrite() + onWire;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "commline.h"
+#include "telnetcodec.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTcpSocket>
+#include <functional>
+
+class QEventLoop;
+
+// A serial port reached through a serial device server over TCP: either a raw
+// byte stream ("tcp://HOST:PORT") or Telnet with COM port control
+// ("rfc2217://HOST:PORT"), where the settings are applied on the server's port.
+// The console only connects out.
+class NetworkLine : public CommLine
+{
+    Q_OBJECT
+
+public:
+    enum class Protocol { Raw, Rfc2217 };
+    struct Endpoint
+    {
+        Protocol protocol = Protocol::Raw;
+        QString host; // a name or an address, IPv6 without brackets
+        quint16 port = 0;
+        bool operator==(const Endpoint &) const = default;
+    };
+
+    // A connection not made (and, with rfc2217, COM port control not agreed)
+    // within this time fails.
+    static constexpr int kConnectBoundMs = 3000;
+    // How long an ended connection may wait for the server to end it too.
+    static constexpr int kEndBoundMs = 1000;
+
+    NetworkLine(QString device, Endpoint endpoint, QObject *parent = nullptr);
+    ~NetworkLine() override;
+
+    const Endpoint &endpoint() const { return m_endpoint; }
+
+    QString deviceName() const override { return m_device; }
+    // Connects within the bound. The event loop keeps running meanwhile, so
+    // the window repaints; the operator's input waits until this returns.
+    bool open(const SerialSettings &settings) override;
+    void close() override;
+    bool isOpen() const override { return m_state == State::Open; }
+    bool applySettings(const SerialSettings &settings) override;
+    bool write(const QByteArray &bytes) override;
+    QByteArray readAll() override;
+    // Bytes not yet handed to the network, plus the time the bytes already sent
+    // still need on the far serial wire at the line's speed, as a byte count.
+    qint64 bytesWaiting() const override;
+    QString errorString() const override { return m_error; }
+
+    // What the server reports as applied on its port (rfc2217).
+    const TelnetCodec::ServerPort &serverPort() const { return m_telnet.serverPort(); }
+
+private:
+    enum class State { Closed, Connecting, Negotiating, Open };
+
+    void makeSocket();
+    void endConnection();
+    bool await(int ms, const std::function<bool()> &done);
+    void wake();
+    void onConnected();
+    void onReadyRead();
+    void onSocketError(QAbstractSocket::SocketError error);
+    void onDisconnected();
+    void onBytesWritten(qint64 bytes);
+    void finishOpening(const QString &failure);
+    void drop(const QString &reason);
+    bool send(const QByteArray &bytes);
+    QString where() const;
+    QString reason(QAbstractSocket::SocketError error) const;
+    double nowUs() const { return m_clock.nsecsElapsed() / 1e3; }
+
+    QString m_device;
+    Endpoint m_endpoint;
+    QTcpSocket *m_socket = nullptr;
+    // The connection last ended, until the server has ended it too.
+    QPointer<QTcpSocket> m_ending;
+    TelnetCodec m_telnet;
+    State m_state = State::Closed;
+    QEventLoop *m_waiting = nullptr;
+    SerialSettings m_settings;
+    QByteArray m_received;
+    QString m_error;
+    QElapsedTimer m_clock;
+    double m_wireFreeUs = 0;
+};

@@ -20,8 +20,8 @@ const QString kSim = QStringLiteral("sim");
 
 std::unique_ptr<CommLine> makeLine(const QString &device)
 {
-    if (device == kSim)
-        return std::make_unique<SimulatedLine>();
+    if (auto line = makeSimulatedLine(device))
+        return line;
     return std::make_unique<DeviceLine>(device);
 }
 

@@ -73,6 +73,7 @@ void SimulatedLineTest::commandTakesItsTimeOnTheWire()
     QFETCH(QByteArray, reply);
 
     SimulatedLine line;
+    line.model().setBaudRate(baud);
     QVERIFY(line.open(at(openBaud)));
     if (baud != openBaud)
         QVERIFY(line.applySettings(at(baud)));

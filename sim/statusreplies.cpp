@@ -84,8 +84,8 @@ QByteArray statusReply(const ProjectorState &s, const QByteArray &code)
         reply = QByteArray::number(s.inputMode);
     else if (code == "CR3")
         reply = QByteArray::number(s.lampHours()).rightJustified(5, '0');
-    else if (code == "CR4")
-        reply = QByteArray(s.flipTopBottom ? "0" : "1") + (s.flipLeftRight ? "0" : "1");
+    else if (code == "CR4") // "0" marks a reversal: left/right first, then top/bottom
+        reply = QByteArray(s.flipLeftRight ? "0" : "1") + (s.flipTopBottom ? "0" : "1");
     else if (code == "CR6")
         reply = temperatures(s);
     else if (code == "CR7")

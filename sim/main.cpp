@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QTime>
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -102,6 +103,9 @@ int serveDevice(QCoreApplication &app, const QString &device, int baud, bool log
 
 int main(int argc, char *argv[])
 {
+    // Started in the background of a shell, reading its terminal must fail
+    // rather than stop the projectors.
+    std::signal(SIGTTIN, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("projector-sim"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PROJECTOR_SIM_VERSION));

@@ -116,7 +116,7 @@ const QList<Verb> &verbs()
          {},
          0,
          0,
-         "temperatures in degC, S1 -99.9..99.9, S2 0..99.9, until the power changes"},
+         "degC, S1 -99.9..99.9, S2 0..99.9; a power change resets them"},
         {"pressure",
          Kind::Pressure,
          true,
@@ -434,9 +434,22 @@ QString changeHelp()
     for (const Verb &verb : verbs()) {
         text += QStringLiteral("  %1  %2")
                     .arg(usage(verb).leftJustified(18), QString::fromLatin1(verb.meaning));
-        if (!verb.names.isEmpty())
-            text += QStringLiteral("\n  %1  %2: %3")
-                        .arg(QString(18, u' '), QString::fromLatin1(verb.shape), nameList(verb));
+        if (!verb.names.isEmpty()) {
+            // Wrapped after a comma so the lines stay within 80 columns.
+            QString names = QString::fromLatin1(verb.shape) + u':';
+            QString line;
+            for (const Name &name : verb.names) {
+                const QString word = u' ' + QString::fromLatin1(name.word) + u',';
+                if (!line.isEmpty() && line.size() + word.size() > 52) {
+                    text += QStringLiteral("\n  %1  %2%3").arg(QString(18, u' '), names, line);
+                    names = QString(names.size(), u' ');
+                    line.clear();
+                }
+                line += word;
+            }
+            line.chop(1);
+            text += QStringLiteral("\n  %1  %2%3").arg(QString(18, u' '), names, line);
+        }
         if (verb.argument == Argument::LampSet)
             text += QStringLiteral("\n  %1  LAMPS: none, all or numbers, as 1,4")
                         .arg(QString(18, u' '));

@@ -23,12 +23,10 @@ constexpr const char *kDefaultCom1 = "/dev/ttyS0";
 constexpr const char *kDefaultCom2 = "/dev/ttyS1";
 #endif
 
-const QString kSim = QStringLiteral("sim");
-
 std::unique_ptr<CommLine> makeLine(const QString &device)
 {
-    if (device == kSim)
-        return std::make_unique<SimulatedLine>();
+    if (auto line = makeSimulatedLine(device))
+        return line;
     return makeDeviceLine(device);
 }
 

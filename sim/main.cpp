@@ -1,12 +1,16 @@
+#include "changeinput.h"
 #include "link/deviceline.h"
 #include "projectorhost.h"
 #include "ptyserver.h"
+#include "simlog.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTime>
 
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -23,11 +27,34 @@ void fail(const QString &message)
     std::fputs(qPrintable(QStringLiteral("projector-sim: %1\n").arg(message)), stderr);
 }
 
-int servePty(QCoreApplication &app, bool log)
+// State changes typed on standard input: errors and help answered at once,
+// changes logged with the traffic when asked.
+void readChanges(sim::ChangeInput &input, bool log)
+{
+    QObject::connect(&input, &sim::ChangeInput::refused, &input,
+                     [](const QString &line, const QString &error) {
+                         fail(QStringLiteral("%1: %2").arg(line, error));
+                     });
+    QObject::connect(&input, &sim::ChangeInput::helpAsked, &input, [](const QString &text) {
+        std::fputs(qPrintable(text), stdout);
+        std::fflush(stdout);
+    });
+    if (log) {
+        QObject::connect(&input, &sim::ChangeInput::applied, &input,
+                         [](const sim::StateChange &change) {
+                             logLine(QStringLiteral("changed  %1").arg(sim::describe(change)));
+                         });
+    }
+}
+
+int servePty(QCoreApplication &app, int baud, bool log)
 {
     PtyServer server;
+    server.model().setBaudRate(baud);
     if (log)
         server.setLogHook(logLine);
+    sim::ChangeInput input(STDIN_FILENO, server.host());
+    readChanges(input, log);
     if (!server.start()) {
         fail(server.errorString());
         return 1;
@@ -41,10 +68,21 @@ int serveDevice(QCoreApplication &app, const QString &device, int baud, bool log
 {
     DeviceLine line(device);
     sim::ProjectorHost host;
+    host.model().setBaudRate(baud);
     if (log)
         host.setLogHook(logLine);
+    sim::ChangeInput input(STDIN_FILENO, host);
+    readChanges(input, log);
     SerialSettings settings;
     settings.baudRate = baud;
+    // The device is the projectors' port: it follows their speed.
+    QObject::connect(&input, &sim::ChangeInput::applied, &line, [&](const sim::StateChange &) {
+        if (settings.baudRate == host.model().baudRate())
+            return;
+        settings.baudRate = host.model().baudRate();
+        if (!line.applySettings(settings))
+            fail(QStringLiteral("%1: %2").arg(device, line.errorString()));
+    });
     if (!line.open(settings)) {
         fail(QStringLiteral("%1: %2").arg(device, line.errorString()));
         return 1;
@@ -65,6 +103,9 @@ int serveDevice(QCoreApplication &app, const QString &device, int baud, bool log
 
 int main(int argc, char *argv[])
 {
+    // Started in the background of a shell, reading its terminal must fail
+    // rather than stop the projectors.
+    std::signal(SIGTTIN, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("projector-sim"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PROJECTOR_SIM_VERSION));
@@ -72,7 +113,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Four simulated projectors on one serial line. Without --device the line is a\n"
-        "pseudo-terminal whose path is printed on standard output."));
+        "pseudo-terminal whose path is printed on standard output. State changes are\n"
+        "read from standard input, one per line; \"help\" lists them."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption deviceOption(QStringLiteral("device"),
@@ -80,7 +122,7 @@ int main(int argc, char *argv[])
                                           QStringLiteral("path"));
     const QCommandLineOption baudOption(
         QStringLiteral("baud"),
-        QStringLiteral("Speed of the device: 19200 or 9600 (default 19200)."),
+        QStringLiteral("Speed of the projectors: 19200 or 9600 (default 19200)."),
         QStringLiteral("rate"), QStringLiteral("19200"));
     const QCommandLineOption logOption(QStringLiteral("log"),
                                        QStringLiteral("Log every command and reply to stderr."));
@@ -99,5 +141,5 @@ int main(int argc, char *argv[])
     const bool log = parser.isSet(logOption);
     if (parser.isSet(deviceOption))
         return serveDevice(app, parser.value(deviceOption), baudText.toInt(), log);
-    return servePty(app, log);
+    return servePty(app, baudText.toInt(), log);
 }

@@ -51,9 +51,21 @@ const Setting settings[] = {
     {"C43", [](ProjectorState &s) { s.freeze = true; }},
     {"C44", [](ProjectorState &s) { s.freeze = false; }},
     {"C8A", [](ProjectorState &s) { s.presentationTimer = !s.presentationTimer; }},
-    {"C70", [](ProjectorState &s) { s.lampMode = LampMode::FourLamps; }},
-    {"C71", [](ProjectorState &s) { s.lampMode = LampMode::LampsOneAndFour; }},
-    {"C72", [](ProjectorState &s) { s.lampMode = LampMode::LampsTwoAndThree; }},
+    {"C70",
+     [](ProjectorState &s) {
+         s.lampMode = LampMode::FourLamps;
+         s.relightLamps();
+     }},
+    {"C71",
+     [](ProjectorState &s) {
+         s.lampMode = LampMode::LampsOneAndFour;
+         s.relightLamps();
+     }},
+    {"C72",
+     [](ProjectorState &s) {
+         s.lampMode = LampMode::LampsTwoAndThree;
+         s.relightLamps();
+     }},
 };
 
 // Press-and-hold operations: one step of a value per command.
@@ -95,9 +107,31 @@ const QList<QByteArray> imageWords
 
 } // namespace
 
-int ProjectorState::lampsOn() const
+void ProjectorState::relightLamps()
 {
-    return lampsLit() ? lampModeMask(lampMode) & ~failedLamps & 0xF : 0;
+    litLamps = lampsLit() ? lampModeMask(lampMode) & ~failedLamps & 0xF : 0;
+}
+
+int ProjectorState::powerStatus() const
+{
+    int status = 0;
+    if (power == Power::Standby)
+        status |= StandbyBit;
+    else if (power == Power::CountDown)
+        status |= CountDownBit;
+    else if (power == Power::Cooling)
+        status |= CoolingBit;
+    if (powerFault)
+        status |= PowerFaultBit;
+    if (temperatureWarning)
+        status |= TemperatureWarningBit;
+    if (powerManagement)
+        status |= PowerManagementBit;
+    if (keysLocked)
+        status |= KeysLockedBit;
+    if ((failedLamps & 0xF) == 0xF)
+        status |= AllLampsFailedBit;
+    return status;
 }
 
 Projector::Projector(int number) : m_number(number)
@@ -119,6 +153,28 @@ void Projector::advanceTo(qint64 nowMs)
     m_lastAdvanceMs = nowMs;
 }
 
+void Projector::setPowerStatus(int status, qint64 nowMs)
+{
+    advanceTo(nowMs);
+    ProjectorState &s = m_state;
+    s.powerFault = status & PowerFaultBit;
+    s.temperatureWarning = status & TemperatureWarningBit;
+    s.powerManagement = status & PowerManagementBit;
+    s.keysLocked = status & KeysLockedBit;
+    if (status & AllLampsFailedBit)
+        s.failedLamps = 0xF;
+    else if (s.failedLamps == 0xF)
+        s.failedLamps = 0;
+    Power power = Power::On;
+    if (status & StandbyBit)
+        power = Power::Standby;
+    else if (status & CountDownBit)
+        power = Power::CountDown;
+    else if (status & CoolingBit)
+        power = Power::Cooling;
+    setPower(power, nowMs);
+}
+
 Projector::Answer Projector::execute(const QByteArray &code, qint64 nowMs)
 {
     advanceTo(nowMs);
@@ -126,6 +182,8 @@ Projector::Answer Projector::execute(const QByteArray &code, qint64 nowMs)
         return read(code);
 
     ProjectorState &s = m_state;
+    if (s.powerFault)
+        return {Refused, ReadDelayMs};
     if (code == "C00") {
         if (s.power == Power::Cooling)
             return {Refused, ReadDelayMs};
@@ -226,6 +284,7 @@ void Projector::setPower(Power power, qint64 nowMs)
 {
     m_state.power = power;
     m_state.powerSinceMs = nowMs;
+    m_state.relightLamps();
     if (power == Power::Cooling) {
         m_state.menu = false;
         m_state.freeze = false;

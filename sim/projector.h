@@ -14,15 +14,33 @@ enum class LampMode { FourLamps, LampsOneAndFour, LampsTwoAndThree };
 enum class FanSpeed { Normal, Max };
 enum class AvSize { Regular, Wide };
 
+// Bits of the power status byte beside the power state itself.
+enum PowerStatusBit {
+    StandbyBit = 0x80,
+    CountDownBit = 0x40,
+    CoolingBit = 0x20,
+    PowerFaultBit = 0x10,
+    TemperatureWarningBit = 0x08,
+    PowerManagementBit = 0x04, // lamps switched off by power management
+    KeysLockedBit = 0x02,      // no key input
+    AllLampsFailedBit = 0x01,
+};
+
 struct ProjectorState
 {
     Power power = Power::Standby;
     qint64 powerSinceMs = 0; // start of the current count-down or cooling
+    bool powerFault = false;
+    bool temperatureWarning = false;
+    bool powerManagement = false;
+    bool keysLocked = false;
 
     int inputMode = 1; // 1..4
     std::array<Terminal, 4> terminals{Terminal::Analog, Terminal::Digital, Terminal::Video,
                                       Terminal::YPbPr}; // terminal of input modes 1..4
     bool signalPresent = true;                          // a source feeds the selected terminal
+    bool flipTopBottom = false;
+    bool flipLeftRight = false;
     ImageMode imageMode = ImageMode::Stand;
     AvSize avSize = AvSize::Regular;
 
@@ -35,6 +53,7 @@ struct ProjectorState
 
     LampMode lampMode = LampMode::FourLamps;
     int failedLamps = 0; // bit 0 = lamp 1 ... bit 3 = lamp 4
+    int litLamps = 0;    // lamps burning now, same bits
     qint64 lampMs = 0;   // lamp burning time
     FanSpeed fanSpeed = FanSpeed::Normal;
 
@@ -51,8 +70,13 @@ struct ProjectorState
     int lensShiftHorizontal = 0;
 
     int lampHours() const { return int(lampMs / 3600000); }
-    bool lampsLit() const { return power == Power::CountDown || power == Power::On; }
-    int lampsOn() const; // mask of lamps burning now
+    bool lampsLit() const
+    {
+        return (power == Power::CountDown || power == Power::On) && !powerFault && !powerManagement;
+    }
+    // Lights the lamps the lamp mode selects that have not failed, or none.
+    void relightLamps();
+    int powerStatus() const; // the status byte: PowerStatusBit and the power state
 
     bool operator==(const ProjectorState &) const = default;
 };
@@ -87,6 +111,10 @@ public:
 
     // Lets the count-down and cooling run out and the lamps age up to `nowMs`.
     void advanceTo(qint64 nowMs);
+
+    // Puts the projector in the state a power status byte describes, as an
+    // operator stages a fault; a count-down or cooling starts at `nowMs`.
+    void setPowerStatus(int status, qint64 nowMs);
 
     Answer execute(const QByteArray &code, qint64 nowMs);
 

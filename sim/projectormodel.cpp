@@ -44,8 +44,8 @@ void ProjectorModel::handle(const QByteArray &text, qint64 nowMs, QList<Reply> &
 
     if (!text.startsWith('A')) {
         QByteArray bytes;
-        const int delay = answer(1, text, nowMs, &bytes);
-        replies.append({bytes, delay, 1});
+        if (const auto delay = answer(1, text, nowMs, &bytes))
+            replies.append({bytes, *delay, 1});
         return;
     }
     const QByteArray address = text.left(4);
@@ -58,24 +58,34 @@ void ProjectorModel::handle(const QByteArray &text, qint64 nowMs, QList<Reply> &
     if (address.size() == 4 && address >= "A001" && address <= "A004") {
         const int number = address.at(3) - '0';
         QByteArray bytes;
-        const int delay = answer(number, code, nowMs, &bytes);
-        replies.append({bytes, delay, number});
+        if (const auto delay = answer(number, code, nowMs, &bytes))
+            replies.append({bytes, *delay, number});
     }
     // Any other address belongs to no projector on this line.
 }
 
 // Runs `code` on one projector; returns the delay of its answer, which comes
-// only after any slow operation still in progress there.
-int ProjectorModel::answer(int number, const QByteArray &code, qint64 nowMs, QByteArray *bytes)
+// only after any slow operation still in progress there. While one runs, the
+// projector holds at most QueueLength commands, so the wait stays bounded.
+std::optional<int> ProjectorModel::answer(int number, const QByteArray &code, qint64 nowMs,
+                                          QByteArray *bytes)
 {
-    const Projector::Answer answer = m_projectors.at(number - 1).execute(code, nowMs);
     qint64 &busyUntil = m_busyUntilMs.at(number - 1);
-    const int delay = int(std::max<qint64>(0, busyUntil - nowMs)) + answer.delayMs;
+    QList<qint64> &queued = m_queuedDueMs.at(number - 1);
+    queued.removeIf([nowMs](qint64 due) { return due <= nowMs; });
+    const bool busy = busyUntil > nowMs;
+    if (busy && queued.size() >= QueueLength)
+        return std::nullopt;
+
+    const Projector::Answer answer = m_projectors.at(number - 1).execute(code, nowMs);
+    const qint64 delay = std::max<qint64>(0, busyUntil - nowMs) + answer.delayMs;
+    if (busy)
+        queued.append(nowMs + delay);
     if (answer.occupies)
         busyUntil = nowMs + delay;
     if (bytes)
         *bytes = answer.bytes;
-    return delay;
+    return int(delay);
 }
 
 } // namespace sim

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace sim {
 
@@ -25,6 +26,10 @@ class ProjectorModel
 public:
     static constexpr int ProjectorCount = 4;
     static constexpr qsizetype MaxCommandLength = 256; // longer runs without CR are noise
+    // Commands a projector holds while a slow operation runs; it ignores more,
+    // as a full input buffer drops them.
+    static constexpr int QueueLength = 8;
+    static constexpr int DefaultBaudRate = 19200;
 
     ProjectorModel();
 
@@ -41,12 +46,19 @@ public:
     // Called with every complete command text, without its carriage return.
     void setCommandHook(std::function<void(const QByteArray &text)> hook);
 
+    // The speed the projectors' ports are set to; they understand nothing else.
+    int baudRate() const { return m_baudRate; }
+    void setBaudRate(int baud) { m_baudRate = baud; }
+
 private:
     void handle(const QByteArray &text, qint64 nowMs, QList<Reply> &replies);
-    int answer(int number, const QByteArray &code, qint64 nowMs, QByteArray *bytes);
+    // The delay of the answer, or nothing when the projector cannot queue the command.
+    std::optional<int> answer(int number, const QByteArray &code, qint64 nowMs, QByteArray *bytes);
 
     std::array<Projector, ProjectorCount> m_projectors;
     std::array<qint64, ProjectorCount> m_busyUntilMs{};
+    std::array<QList<qint64>, ProjectorCount> m_queuedDueMs; // answers held by a slow operation
+    int m_baudRate = DefaultBaudRate;
     QByteArray m_partial;
     std::function<void(const QByteArray &)> m_commandHook;
 };

@@ -1,5 +1,7 @@
 #include "ptyserver.h"
 
+#include "uart.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,26 @@ namespace {
 constexpr qsizetype MaxPendingOutput = 64 * 1024;
 constexpr int ResumeAfterErrorMs = 100;
 
+struct Speed
+{
+    speed_t code;
+    int baud;
+};
+
+constexpr Speed speeds[] = {
+    {B1200, 1200},   {B2400, 2400},   {B4800, 4800},     {B9600, 9600},     {B19200, 19200},
+    {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
+};
+
+speed_t speedCode(int baud)
+{
+    for (const Speed &speed : speeds) {
+        if (speed.baud == baud)
+            return speed.code;
+    }
+    return B19200;
+}
+
 } // namespace
 
 PtyServer::PtyServer(QObject *parent) : QObject(parent)
@@ -22,8 +44,10 @@ PtyServer::PtyServer(QObject *parent) : QObject(parent)
         if (m_readNotifier)
             m_readNotifier->setEnabled(true);
     });
-    connect(&m_host, &sim::ProjectorHost::replyReady, this,
-            [this](const QByteArray &bytes) { writeMaster(bytes); });
+    connect(&m_host, &sim::ProjectorHost::replyReady, this, [this](const QByteArray &bytes) {
+        m_replies.carry(bytes, model().baudRate(), consoleBaudRate());
+    });
+    connect(&m_replies, &sim::ReplyCarrier::arrived, this, &PtyServer::writeMaster);
 }
 
 PtyServer::~PtyServer()
@@ -52,6 +76,7 @@ bool PtyServer::start()
     if (tcgetattr(m_slave, &mode) != 0)
         return fail(QStringLiteral("tcgetattr"));
     cfmakeraw(&mode);
+    cfsetspeed(&mode, speedCode(model().baudRate()));
     if (tcsetattr(m_slave, TCSANOW, &mode) != 0)
         return fail(QStringLiteral("tcsetattr"));
 
@@ -70,7 +95,9 @@ void PtyServer::readMaster()
     for (;;) {
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n > 0) {
-            m_host.receive(QByteArray(buffer, n));
+            const QByteArray bytes(buffer, n);
+            m_host.receive(
+                sim::received(sim::crossLine(bytes, consoleBaudRate(), model().baudRate())));
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -82,6 +109,20 @@ void PtyServer::readMaster()
         pauseReading();
         return;
     }
+}
+
+// The master shares the terminal's settings with the slave.
+int PtyServer::consoleBaudRate() const
+{
+    termios mode{};
+    if (m_master < 0 || tcgetattr(m_master, &mode) != 0)
+        return 0;
+    const speed_t code = cfgetospeed(&mode);
+    for (const Speed &speed : speeds) {
+        if (speed.code == code)
+            return speed.baud;
+    }
+    return 0;
 }
 
 void PtyServer::writeMaster(const QByteArray &bytes)
@@ -133,6 +174,7 @@ void PtyServer::stop()
     m_readNotifier.reset();
     m_writeNotifier.reset();
     m_host.cancelReplies();
+    m_replies.clear();
     m_output.clear();
     if (m_slave >= 0)
         ::close(m_slave);

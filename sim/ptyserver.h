@@ -1,6 +1,7 @@
 #pragma once
 
 #include "projectorhost.h"
+#include "replycarrier.h"
 
 #include <QObject>
 #include <QSocketNotifier>
@@ -12,7 +13,9 @@
 // Serves the simulated projectors on a pseudo-terminal, so that a program opens
 // slavePath() as if it were a serial port. The server keeps the slave open
 // itself: the master then never sees a hang-up when that program closes and
-// reopens the port.
+// reopens the port. The projectors understand only the model's speed: the
+// speed the program sets on the slave decides how their bytes cross, as on a
+// real line; the slave starts at the model's speed.
 class PtyServer : public QObject
 {
     Q_OBJECT
@@ -28,7 +31,11 @@ public:
     QString errorString() const { return m_error; }
 
     sim::ProjectorModel &model() { return m_host.model(); }
+    sim::ProjectorHost &host() { return m_host; }
     void setLogHook(sim::LogHook hook) { m_host.setLogHook(std::move(hook)); }
+
+    // The speed the program at the slave has set, 0 when unknown.
+    int consoleBaudRate() const;
 
 private:
     void readMaster();
@@ -39,6 +46,7 @@ private:
     void stop();
 
     sim::ProjectorHost m_host;
+    sim::ReplyCarrier m_replies;
     int m_master = -1;
     int m_slave = -1;
     QString m_slavePath;

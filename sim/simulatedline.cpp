@@ -1,29 +1,28 @@
 #include "simulatedline.h"
 
+#include "statechanges.h"
+#include "uart.h"
+
+#include <QFile>
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
-namespace {
-
-int millisecondsUntil(qint64 dueUs, qint64 nowUs)
-{
-    return int(std::max<qint64>(0, (dueUs - nowUs + 999) / 1000));
-}
-
-} // namespace
-
 SimulatedLine::SimulatedLine(QObject *parent) : CommLine(parent)
 {
     m_clock.start();
-    for (QTimer *timer : {&m_sentTimer, &m_arrivingTimer}) {
-        timer->setSingleShot(true);
-        timer->setTimerType(Qt::PreciseTimer);
-    }
+    m_sentTimer.setSingleShot(true);
+    m_sentTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_sentTimer, &QTimer::timeout, this, &SimulatedLine::deliverSent);
-    connect(&m_arrivingTimer, &QTimer::timeout, this, &SimulatedLine::deliverArriving);
-    connect(&m_host, &sim::ProjectorHost::replyReady, this,
-            [this](const QByteArray &bytes) { carryReply(bytes); });
+    connect(&m_host, &sim::ProjectorHost::replyReady, this, [this](const QByteArray &bytes) {
+        if (m_open)
+            m_replies.carry(bytes, model().baudRate(), m_settings.baudRate);
+    });
+    connect(&m_replies, &sim::ReplyCarrier::arrived, this, [this](const QByteArray &piece) {
+        m_received.append(piece);
+        emit readyRead();
+    });
 }
 
 QString SimulatedLine::deviceName() const
@@ -33,6 +32,10 @@ QString SimulatedLine::deviceName() const
 
 bool SimulatedLine::open(const SerialSettings &settings)
 {
+    if (!m_refusal.isEmpty()) {
+        m_error = m_refusal;
+        return false;
+    }
     if (m_open) {
         m_error = QStringLiteral("port is already open");
         return false;
@@ -66,12 +69,11 @@ bool SimulatedLine::write(const QByteArray &bytes)
         m_error = QStringLiteral("port is not open");
         return false;
     }
-    double at = std::max(double(nowUs()), m_txFreeUs);
-    for (const char byte : bytes) {
-        at += characterUs();
-        m_sent.append({byte, qint64(std::ceil(at))});
-    }
-    m_txFreeUs = at;
+    const double start = std::max(double(nowUs()), m_txFreeUs);
+    for (const sim::Received &arrived :
+         sim::crossLine(bytes, m_settings.baudRate, model().baudRate()))
+        m_sent.append({arrived.byte, qint64(std::ceil(start + arrived.doneUs))});
+    m_txFreeUs = start + bytes.size() * characterUs();
     scheduleSent();
     return true;
 }
@@ -81,16 +83,21 @@ QByteArray SimulatedLine::readAll()
     return std::exchange(m_received, {});
 }
 
+// The bytes still to go are those after the one on the wire now, back to back.
 qint64 SimulatedLine::bytesWaiting() const
 {
-    const qint64 now = nowUs();
-    return std::count_if(m_sent.cbegin(), m_sent.cend(),
-                         [now](const Sent &sent) { return sent.arrivalUs > now; });
+    const double left = m_txFreeUs - double(nowUs());
+    return left > 0 ? qint64(std::ceil(left / characterUs())) : 0;
 }
 
 double SimulatedLine::characterUs() const
 {
     return std::max(1.0, m_settings.characterMicroseconds());
+}
+
+QString SimulatedLine::applyChanges(const QString &lines)
+{
+    return sim::applyChanges(model(), lines, m_host.nowMs());
 }
 
 void SimulatedLine::deliverSent()
@@ -115,52 +122,34 @@ void SimulatedLine::scheduleSent()
     const auto cr = std::find_if(m_sent.cbegin(), m_sent.cend(),
                                  [](const Sent &sent) { return sent.byte == '\r'; });
     const qint64 due = cr != m_sent.cend() ? cr->arrivalUs : m_sent.last().arrivalUs;
-    m_sentTimer.start(millisecondsUntil(due, nowUs()));
-}
-
-void SimulatedLine::carryReply(const QByteArray &bytes)
-{
-    if (!m_open || bytes.isEmpty())
-        return;
-    const double start = std::max(double(nowUs()), m_rxFreeUs);
-    const qsizetype split = m_splitReplies && bytes.size() > 1 ? bytes.size() / 2 : bytes.size();
-    const double firstDone = start + split * characterUs();
-    m_arriving.append({qint64(std::ceil(firstDone)), bytes.left(split)});
-    m_rxFreeUs = start + bytes.size() * characterUs();
-    if (split < bytes.size())
-        m_arriving.append({qint64(std::ceil(m_rxFreeUs)), bytes.mid(split)});
-    scheduleArriving();
-}
-
-// One piece per event, so a split reply raises readyRead twice.
-void SimulatedLine::deliverArriving()
-{
-    if (!m_arriving.isEmpty() && m_arriving.first().dueUs <= nowUs()) {
-        m_received.append(m_arriving.takeFirst().bytes);
-        scheduleArriving();
-        emit readyRead();
-        return;
-    }
-    scheduleArriving();
-}
-
-void SimulatedLine::scheduleArriving()
-{
-    if (m_arriving.isEmpty()) {
-        m_arrivingTimer.stop();
-        return;
-    }
-    m_arrivingTimer.start(millisecondsUntil(m_arriving.first().dueUs, nowUs()));
+    m_sentTimer.start(sim::millisecondsUntil(due, nowUs()));
 }
 
 void SimulatedLine::discardTraffic()
 {
     m_host.cancelReplies();
+    m_replies.clear();
     m_sent.clear();
-    m_arriving.clear();
     m_received.clear();
     m_sentTimer.stop();
-    m_arrivingTimer.stop();
     m_txFreeUs = 0;
-    m_rxFreeUs = 0;
+}
+
+std::unique_ptr<CommLine> makeSimulatedLine(const QString &device)
+{
+    if (device == u"sim")
+        return std::make_unique<SimulatedLine>();
+    if (!device.startsWith(u"sim:"))
+        return nullptr;
+    auto line = std::make_unique<SimulatedLine>();
+    const QString path = device.mid(4);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        line->refuseOpening(QStringLiteral("%1: %2").arg(path, file.errorString()));
+        return line;
+    }
+    const QString error = line->applyChanges(QString::fromUtf8(file.readAll()));
+    if (!error.isEmpty())
+        line->refuseOpening(QStringLiteral("%1: %2").arg(path, error));
+    return line;
 }

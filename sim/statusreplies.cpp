@@ -9,21 +9,6 @@ namespace sim {
 
 namespace {
 
-QByteArray powerCode(Power power)
-{
-    switch (power) {
-    case Power::On:
-        return "00";
-    case Power::Standby:
-        return "80";
-    case Power::CountDown:
-        return "40";
-    case Power::Cooling:
-        return "20";
-    }
-    return "80";
-}
-
 // "35.0": always two integer digits and one decimal, so the fields keep their places.
 QByteArray tenthsText(int tenths)
 {
@@ -94,17 +79,18 @@ QByteArray statusReply(const ProjectorState &s, const QByteArray &code)
 {
     QByteArray reply;
     if (code == "CR0")
-        reply = powerCode(s.power);
+        reply = QByteArray::number(s.powerStatus(), 16).toUpper().rightJustified(2, '0');
     else if (code == "CR1")
         reply = QByteArray::number(s.inputMode);
     else if (code == "CR3")
         reply = QByteArray::number(s.lampHours()).rightJustified(5, '0');
-    else if (code == "CR4")
-        reply = "11";
+    else if (code == "CR4") // "0" marks a reversal: left/right first, then top/bottom
+        reply = QByteArray(s.flipLeftRight ? "0" : "1") + (s.flipTopBottom ? "0" : "1");
     else if (code == "CR6")
         reply = temperatures(s);
     else if (code == "CR7")
-        reply = QByteArray::number(int(s.lampMode)) + QByteArray::number(s.lampsOn(), 16).toUpper();
+        reply = QByteArray::number(int(s.lampMode))
+                + QByteArray::number(s.litLamps & 0xF, 16).toUpper();
     else if (code == "CR9")
         reply = sourceType(s);
     else if (code == "CRA")

@@ -6,3 +6,8 @@ console_add_test(tst_simprogram SOURCES tst_simprogram.cpp LIBS Qt6::Core)
 target_compile_definitions(tst_simprogram PRIVATE
     PROJECTOR_SIM_PATH="$<TARGET_FILE:projector-sim>")
 add_dependencies(tst_simprogram projector-sim)
+console_add_test(tst_simstates SOURCES tst_simstates.cpp support/consolewindow.h
+    LIBS console_window console_sim)
+target_compile_definitions(tst_simstates PRIVATE
+    PROJECTOR_SIM_PATH="$<TARGET_FILE:projector-sim>")
+add_dependencies(tst_simstates projector-sim)

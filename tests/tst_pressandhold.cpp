@@ -695,6 +695,7 @@ void PressAndHoldTest::slowLineIsNeverOutrun()
         if (port != 1)
             return nullptr;
         auto made = std::make_unique<SimulatedLine>();
+        made->model().setBaudRate(9600);
         m_simLine = made.get();
         return made;
     });

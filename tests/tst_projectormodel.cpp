@@ -1,5 +1,6 @@
 #include "link/trace.h"
 #include "sim/projectormodel.h"
+#include "sim/statechanges.h"
 #include "status/decoders.h"
 
 #include <QTest>
@@ -66,6 +67,7 @@ private slots:
     void inputTerminal_data();
     void inputTerminal();
     void slowOperationHoldsLaterReplies();
+    void floodOfSlowCommandsStaysBounded();
     void imageModeDelay();
     void holdCodesMoveValues_data();
     void holdCodesMoveValues();
@@ -84,6 +86,11 @@ private slots:
 
     void framing_data();
     void framing();
+
+    void stateChanges_data();
+    void stateChanges();
+    void stateChangeRefused_data();
+    void stateChangeRefused();
 };
 
 void ProjectorModelTest::addressing_data()
@@ -366,6 +373,34 @@ void ProjectorModelTest::slowOperationHoldsLaterReplies()
     // Once the switch is over, reads are quick again.
     const qint64 later = now + Projector::TerminalSwitchDelayMs + Projector::ReadDelayMs;
     QCOMPARE(send(model, "CR0", later).first().delayMs, Projector::ReadDelayMs);
+}
+
+// A sender that never waits for the answers: the projector queues what it can
+// behind the slow operation and ignores the rest, and its answers stay due
+// within a bounded time (an int once overflowed here).
+void ProjectorModelTest::floodOfSlowCommandsStaysBounded()
+{
+    ProjectorModel model;
+    const qint64 on = powerOn(model);
+    const QByteArray switches[] = {"CF INPUT1 DIGITAL", "CF INPUT1 ANALOG"};
+    constexpr int flood = 700000; // 700000 x 3600 ms is beyond the int range
+    constexpr int longestWait = (ProjectorModel::QueueLength + 1) * Projector::TerminalSwitchDelayMs;
+    int answered = 0;
+    for (int i = 0; i < flood; ++i) {
+        for (const Reply &reply : send(model, switches[i % 2], on + i / 1000)) {
+            ++answered;
+            QVERIFY2(reply.delayMs > 0 && reply.delayMs <= longestWait,
+                     qPrintable(QStringLiteral("command %1 answered after %2 ms")
+                                    .arg(i)
+                                    .arg(reply.delayMs)));
+        }
+    }
+    // The queue drains as time passes; then the projector is quick again.
+    QVERIFY2(answered < flood / 1000, qPrintable(QString::number(answered)));
+    const qint64 drained = on + flood / 1000 + longestWait;
+    const QList<Reply> status = send(model, "CR0", drained);
+    QCOMPARE(status.size(), 1);
+    QCOMPARE(status.first().delayMs, Projector::ReadDelayMs);
 }
 
 void ProjectorModelTest::imageModeDelay()
@@ -662,6 +697,99 @@ void ProjectorModelTest::framing()
     }
     QCOMPARE(got, replies);
     QCOMPARE(commands.size(), replies.size());
+}
+
+void ProjectorModelTest::stateChanges_data()
+{
+    QTest::addColumn<QString>("lines"); // applied at time 0, ';' between lines
+    QTest::addColumn<qint64>("at");
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<QString>("shown");
+
+    const auto row = [](const char *name, const char *lines, qint64 at, const char *query,
+                        const char *shown) {
+        QTest::newRow(name) << QString::fromLatin1(lines) << at << QByteArray(query)
+                            << QString::fromLatin1(shown);
+    };
+    const qint64 cool = Projector::CoolingMs;
+    row("cooling with warning recovers", "power 1 temp-warning-cooling", cool,
+        "CR0", " Temperature Warning and recoverd");
+    row("lamp failure while cooling", "power 1 lamp-fail-cooling", cool, "CR0",
+        " Cooling down & sutandby (All Lamp FAIL)");
+    row("power status of all", "POWER all Count-Down  # comment", 0, "A004CR0", " Count down");
+    row("input mode", "input 1 3", 0, "CR1", " Input mode 3");
+    row("video mute", "power 1 on;mute 1 video", 0, "CRA", " Video mute ON");
+    row("audio mute", "power 1 on;mute 1 audio", 0, "CRA", " Audio mute ON");
+    row("both muted", "power 1 on;mute 1 both", 0, "CRA", " Video & Audio mute ON");
+    row("no signal", "power 1 on;signal 1 none", 0, "CRA", " No signal");
+    row("mute in standby", "mute 1 both", 0, "CRA", " Stand by");
+    row("normally", "reversal 1 normal", 0, "CR4", " Normally");
+    row("top/bottom", "reversal 1 top-bottom", 0, "CR4", " Top/Bottom reversal");
+    row("left/right", "reversal 1 left-right", 0, "CR4", " Left/Right reversal");
+    row("both reversed", "reversal 1 both", 0, "CR4", " Top/Bottom , Left/Right reversal");
+    row("lamp mode lights its lamps", "power 1 on;lamp-mode 1 2-3", 0, "CR7",
+        " No2,3 ON  : 2 Lamp mode(2,3)");
+    row("any lamps in any mode", "lamp-mode 1 1-4;lamps 1 all", 0, "CR7",
+        " All ON  : 2 Lamp mode(1,4)");
+    row("lamp list", "power 1 on;lamps 1 1,2,4", 0, "CR7", " No1,2,4 ON  : 4 Lamp mode");
+    row("failed lamp goes out", "power 1 on;lamp-fail 1 2", 0, "CR7",
+        " No1,3,4 ON  : 4 Lamp mode");
+    row("lamp hours", "hours 1 54321", 0, "CR3", " 5 4 3 2 1 CR  Hour Use");
+    row("temperatures", "temp 1 -5.5 60", 0, "CR6", "  S1= - 0 5 . 5 C  ,   S2=  6 0 . 0 C");
+    row("pressure", "pressure 1 512", 0, "CR PRESSURE", "650 hPa");
+    row("pressure at the top", "pressure 1 1023", 0, "CR PRESSURE", "1194 hPa");
+}
+
+void ProjectorModelTest::stateChanges()
+{
+    QFETCH(QString, lines);
+    QFETCH(qint64, at);
+    QFETCH(QByteArray, query);
+    QFETCH(QString, shown);
+
+    ProjectorModel model;
+    for (const QString &line : lines.split(u';')) {
+        const ParsedChange parsed = parseChange(line);
+        QCOMPARE(parsed.error, QString());
+        QCOMPARE(parseChange(describe(parsed.change)).change, parsed.change);
+        applyChange(model, parsed.change, 0);
+    }
+    const QList<Reply> replies = send(model, query, at);
+    QCOMPARE(replies.size(), 1);
+    const QByteArray code = query.startsWith("A0") ? query.mid(4) : query;
+    QCOMPARE(decoded(code, replies.first().bytes), shown);
+}
+
+void ProjectorModelTest::stateChangeRefused_data()
+{
+    QTest::addColumn<QString>("text"); // lines of a start file
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("unknown verb") << "power 1 on\nfly 1" << "line 2: unknown change \"fly\"";
+    QTest::newRow("projector 5") << "power 5 on" << "line 1: power: projector must be 1 to 4";
+    QTest::newRow("no projector") << "mute" << "line 1: usage: mute N STATE";
+    QTest::newRow("extra word") << "signal 1 none now" << "line 1: usage: signal N STATE";
+    QTest::newRow("unknown state") << "power 1 sleepy" << "\"sleepy\" is no STATE (on, standby";
+    QTest::newRow("input 5") << "input 1 5" << "\"5\" is no 1..4";
+    QTest::newRow("lamp 0") << "lamps 1 0,1" << "\"0,1\" is no LAMPS";
+    QTest::newRow("hot") << "temp 1 100 20" << "\"100 20\" is no S1 S2";
+    QTest::newRow("S2 below zero") << "temp 1 20 -1" << "is no S1 S2";
+    QTest::newRow("pressure range") << "pressure 1 1024" << "\"1024\" is no 0..1023";
+    QTest::newRow("huge number") << "hours 1 99999999999" << "is no 0..99999";
+    QTest::newRow("speed") << "speed 4800" << "\"4800\" is no BAUD (19200, 9600)";
+}
+
+// A start file with a line not understood is not applied at all.
+void ProjectorModelTest::stateChangeRefused()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, error);
+
+    ProjectorModel model;
+    const ProjectorState before = model.projector(1).state();
+    const QString got = applyChanges(model, text, 0);
+    QVERIFY2(got.contains(error), qPrintable(got));
+    QCOMPARE(model.projector(1).state(), before);
 }
 
 QTEST_GUILESS_MAIN(ProjectorModelTest)

@@ -16,6 +16,7 @@ private slots:
     void badArgumentsRefused();
     void servesOnPrintedPath();
     void missingDeviceFails();
+    void changeLinesAnsweredOnStandardStreams();
 
 private:
     static QString program() { return QStringLiteral(PROJECTOR_SIM_PATH); }
@@ -106,6 +107,39 @@ void SimProgramTest::missingDeviceFails()
     QVERIFY(process.exitCode() != 0);
     const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
     QVERIFY2(errors.contains(u"/dev/no-such-port"), qPrintable(errors));
+}
+
+// Help and refusals answered at once; the end of the input stops nothing.
+void SimProgramTest::changeLinesAnsweredOnStandardStreams()
+{
+    QProcess process;
+    process.start(program(), {});
+    QVERIFY(process.waitForStarted());
+    QTRY_VERIFY(process.canReadLine());
+    const QString path = QString::fromLocal8Bit(process.readLine()).trimmed();
+    process.write("power 9 on\nhelp\npower 1 cooling\n");
+    process.closeWriteChannel();
+
+    QByteArray errors;
+    QTRY_VERIFY((errors += process.readAllStandardError()).contains('\n'));
+    QCOMPARE(errors, QByteArray("projector-sim: power 9 on: power: projector must be 1 to 4 or "
+                                "all, not \"9\"\n"));
+    QByteArray help;
+    QTRY_VERIFY((help += process.readAllStandardOutput()).contains("help "));
+    QVERIFY2(help.contains("power N STATE") && help.contains("pressure N 0..1023"),
+             help.constData());
+
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "CR0\r", 4), ssize_t(4));
+    QByteArray received;
+    char buffer[64];
+    QTRY_COMPARE((received += QByteArray(buffer, std::max<ssize_t>(0, ::read(fd, buffer, 64)))),
+                 QByteArray("20\r"));
+    ::close(fd);
+    QCOMPARE(process.state(), QProcess::Running);
+    process.terminate();
+    QVERIFY(process.waitForFinished(10000));
 }
 
 QTEST_GUILESS_MAIN(SimProgramTest)

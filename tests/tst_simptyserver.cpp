@@ -1,5 +1,9 @@
 #include "sim/ptyserver.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QSocketNotifier>
 #include <QTest>
 
 #include <cerrno>
@@ -22,6 +26,7 @@ public:
     Client &operator=(const Client &) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
     void close()
     {
         if (m_fd >= 0)
@@ -59,6 +64,8 @@ private slots:
     void survivesCloseAndReopen();
     void idleCostsNoProcessorTime();
     void logsCommandsAndReplies();
+    void repliesArriveInPieces_data();
+    void repliesArriveInPieces();
 };
 
 void PtyServerTest::answersOnTheSlave_data()
@@ -132,6 +139,56 @@ void PtyServerTest::logsCommandsAndReplies()
     QCOMPARE(log.at(0), QStringLiteral("received A002C00<CR>"));
     QCOMPARE(log.at(1), QStringLiteral("received A009CR0<CR>"));
     QVERIFY2(log.at(2).startsWith(u"reply    <ACK><CR> (projector 2"), qPrintable(log.at(2)));
+}
+
+void PtyServerTest::repliesArriveInPieces_data()
+{
+    QTest::addColumn<int>("baud");
+    QTest::newRow("19200") << 19200;
+    QTest::newRow("9600") << 9600;
+}
+
+// As on the in-process line: each reply in two pieces, the first once half
+// the reply has crossed the line at the projectors' speed.
+void PtyServerTest::repliesArriveInPieces()
+{
+    QFETCH(int, baud);
+
+    PtyServer server;
+    server.model().setBaudRate(baud);
+    QVERIFY2(server.start(), qPrintable(server.errorString()));
+    Client client(server.slavePath());
+    QVERIFY(client.isOpen());
+    QByteArrayList pieces;
+    QElapsedTimer clock;
+    QList<qint64> arrivedUs;
+    // An event loop of its own: the waits of QTest sleep between their rounds.
+    QEventLoop loop;
+    QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+    QSocketNotifier readable(client.fd(), QSocketNotifier::Read);
+    connect(&readable, &QSocketNotifier::activated, this, [&] {
+        const QByteArray before = pieces.join();
+        const QByteArray now = client.received();
+        if (now.size() > before.size()) {
+            pieces << now.mid(before.size());
+            arrivedUs << clock.nsecsElapsed() / 1000;
+        }
+        if (now.endsWith('\r'))
+            loop.quit();
+    });
+    clock.start();
+    QVERIFY(client.write("CR INFPFAIL\r"));
+    loop.exec();
+    QCOMPARE(pieces.join(), QByteArray("NO FAIL\r"));
+    QCOMPARE(pieces, (QByteArrayList{"NO F", "AIL\r"}));
+    // Each piece only once it has crossed the line after the projector's delay.
+    const double frameUs = 10 * 1e6 / baud;
+    const double answerUs = sim::Projector::ReadDelayMs * 1000;
+    QVERIFY2(arrivedUs.first() >= qint64(answerUs + 4 * frameUs)
+                 && arrivedUs.last() >= qint64(answerUs + 8 * frameUs),
+             qPrintable(QStringLiteral("pieces after %1 and %2 us")
+                            .arg(arrivedUs.first())
+                            .arg(arrivedUs.last())));
 }
 
 QTEST_GUILESS_MAIN(PtyServerTest)

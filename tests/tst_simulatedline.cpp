@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -48,6 +49,8 @@ private slots:
     void broadcastGetsNoReply();
     void refusedWhileClosed();
     void closeDropsReplyInFlight();
+    void madeFromDeviceForm_data();
+    void madeFromDeviceForm();
 };
 
 void SimulatedLineTest::commandTakesItsTimeOnTheWire_data()
@@ -73,6 +76,7 @@ void SimulatedLineTest::commandTakesItsTimeOnTheWire()
     QFETCH(QByteArray, reply);
 
     SimulatedLine line;
+    line.model().setBaudRate(baud);
     QVERIFY(line.open(at(openBaud)));
     if (baud != openBaud)
         QVERIFY(line.applySettings(at(baud)));
@@ -198,6 +202,60 @@ void SimulatedLineTest::closeDropsReplyInFlight()
     QVERIFY(readyRead.wait());
     QTRY_COMPARE(readyRead.count(), 2);
     QCOMPARE(line.readAll(), QByteArray("1\r"));
+}
+
+void SimulatedLineTest::madeFromDeviceForm_data()
+{
+    QTest::addColumn<QString>("form"); // FILE stands for a file holding `contents`
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("refusal"); // "-": no line at all
+    QTest::addColumn<QByteArray>("reply");   // to "A002CR0" once open
+
+    QTest::newRow("sim") << "sim" << QByteArray() << QString() << QByteArray("80\r");
+    QTest::newRow("sim:FILE")
+        << "sim:FILE" << QByteArray("# staged\npower 2 cooling\n\nmute 2 video\n") << QString()
+        << QByteArray("20\r");
+    QTest::newRow("line not understood")
+        << "sim:FILE" << QByteArray("power 2 on\npower 2 melting\n")
+        << "FILE: line 2: power: \"melting\" is no STATE" << QByteArray();
+    QTest::newRow("missing file") << "sim:FILE/missing" << QByteArray() << "FILE/missing: "
+                                  << QByteArray();
+    QTest::newRow("device") << "/dev/ttyS0" << QByteArray() << "-" << QByteArray();
+    QTest::newRow("other name") << "simulator" << QByteArray() << "-" << QByteArray();
+}
+
+void SimulatedLineTest::madeFromDeviceForm()
+{
+    QFETCH(QString, form);
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, refusal);
+    QFETCH(QByteArray, reply);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("states"));
+    if (!contents.isEmpty()) {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(contents);
+    }
+    const std::unique_ptr<CommLine> line
+        = makeSimulatedLine(QString(form).replace(QStringLiteral("FILE"), file));
+    if (refusal == u"-") {
+        QVERIFY(!line);
+        return;
+    }
+    QVERIFY(line);
+    QCOMPARE(line->open(at(19200)), refusal.isEmpty());
+    if (!refusal.isEmpty()) {
+        QVERIFY2(line->errorString().startsWith(QString(refusal).replace(QStringLiteral("FILE"), file)),
+                 qPrintable(line->errorString()));
+        return;
+    }
+    QSignalSpy readyRead(line.get(), &CommLine::readyRead);
+    QByteArray got;
+    connect(line.get(), &CommLine::readyRead, this, [&] { got += line->readAll(); });
+    QVERIFY(line->write("A002CR0\r"));
+    QTRY_COMPARE(got, reply);
 }
 
 QTEST_GUILESS_MAIN(SimulatedLineTest)

@@ -48,11 +48,10 @@ const layout::Control *control(const QString &name)
 
 QString words(const char *caption)
 {
-    static const QHash<QString, QString> arrows{
-        {QStringLiteral("↑"), QStringLiteral("UP")},
-        {QStringLiteral("↓"), QStringLiteral("DOWN")},
-        {QStringLiteral("←"), QStringLiteral("LEFT")},
-        {QStringLiteral("→"), QStringLiteral("RIGHT")}};
+    static const QHash<QString, QString> arrows{{QStringLiteral("↑"), QStringLiteral("UP")},
+                                                {QStringLiteral("↓"), QStringLiteral("DOWN")},
+                                                {QStringLiteral("←"), QStringLiteral("LEFT")},
+                                                {QStringLiteral("→"), QStringLiteral("RIGHT")}};
     const QString text = QString::fromUtf8(caption);
     return arrows.value(text, text.toUpper());
 }
@@ -73,8 +72,7 @@ QString title(const layout::Control &button)
             continue;
         }
         const bool above = c.top < button.top && button.top - c.top <= 800
-                           && c.left < button.left + button.width
-                           && button.left < c.left + c.width;
+                           && c.left < button.left + button.width && button.left < c.left + c.width;
         if ((inFrame || above) && (!best || c.top > best->top))
             best = &c;
     }
@@ -99,11 +97,16 @@ void CtlNamesTest::findIgnoresCaseAndSpacing_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("control");
-    QTest::newRow("lower case") << "sound mute off" << "Command20";
-    QTest::newRow("spaces") << "  Input  Mode Set 2 " << "Command28";
-    QTest::newRow("repeating") << "vol +" << "Command1";
-    QTest::newRow("grid") << "3 s-video" << "Command84";
-    QTest::newRow("unknown") << "POWER" << "";
+    QTest::newRow("lower case") << "sound mute off"
+                                << "Command20";
+    QTest::newRow("spaces") << "  Input  Mode Set 2 "
+                            << "Command28";
+    QTest::newRow("repeating") << "vol +"
+                               << "Command1";
+    QTest::newRow("grid") << "3 s-video"
+                          << "Command84";
+    QTest::newRow("unknown") << "POWER"
+                             << "";
 }
 
 void CtlNamesTest::findIgnoresCaseAndSpacing()

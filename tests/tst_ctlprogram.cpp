@@ -192,11 +192,12 @@ void CtlProgramTest::usageErrors_data()
     QTest::newRow("misspelt") << QStringList{"POWR ON"}
                               << "no command \"POWR ON\"; nearest: \"POWER ON\", \"POWER OFF\"";
     QTest::newRow("unspaced") << QStringList{"ZOOM+"} << "nearest: \"ZOOM +\"";
-    QTest::newRow("held one-shot") << QStringList{"--hold", "100", "STATUS"}
-                                   << "\"STATUS\" is no repeating button";
+    QTest::newRow("held one-shot")
+        << QStringList{"--hold", "100", "STATUS"} << "\"STATUS\" is no repeating button";
     QTest::newRow("hold time") << QStringList{"--hold", "soon", "VOL +"}
                                << "--hold needs milliseconds, not soon";
-    QTest::newRow("speed") << QStringList{"--speed", "4800", "STATUS"} << "--speed is 19200 or 9600";
+    QTest::newRow("speed") << QStringList{"--speed", "4800", "STATUS"}
+                           << "--speed is 19200 or 9600";
     QTest::newRow("address") << QStringList{"--address", "5", "STATUS"} << "--address is single";
     QTest::newRow("nothing") << QStringList{} << "no command given";
     QTest::newRow("log") << QStringList{"--log", "/nonexistent/traffic.log", "STATUS"}

@@ -2,7 +2,6 @@
 
 #include "core/console.h"
 #include "core/traffic.h"
-
 #include "link/trace.h"
 #include "status/decoders.h"
 

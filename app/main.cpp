@@ -1,8 +1,8 @@
+#include "core/lineforms.h"
+#include "core/trafficlog.h"
 #include "endsignals.h"
 #include "layoutdesign.h"
-#include "link/lineforms.h"
 #include "mainwindow.h"
-#include "sim/simulatedline.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -23,17 +23,11 @@ constexpr const char *kDefaultCom1 = "/dev/ttyS0";
 constexpr const char *kDefaultCom2 = "/dev/ttyS1";
 #endif
 
-std::unique_ptr<CommLine> makeLine(const QString &device)
-{
-    if (auto line = makeSimulatedLine(device))
-        return line;
-    return makeDeviceLine(device);
-}
-
 struct Devices
 {
     QString com1;
     QString com2;
+    QString log; // empty: no traffic log
 };
 
 void usageError(const QString &message)
@@ -100,19 +94,25 @@ std::optional<Devices> parseOptions(int argc, char *argv[])
                        "as well."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption com1(QStringLiteral("com1"),
-                                  QStringLiteral("Device behind port 1 (default %1), or \"sim\" "
-                                                 "for a simulated line of four projectors.")
-                                      .arg(QLatin1String(kDefaultCom1)),
-                                  QStringLiteral("DEVICE"), QLatin1String(kDefaultCom1));
-    const QCommandLineOption com2(QStringLiteral("com2"),
-                                  QStringLiteral("Device behind port 2 (default %1), or \"sim\".")
-                                      .arg(QLatin1String(kDefaultCom2)),
-                                  QStringLiteral("DEVICE"), QLatin1String(kDefaultCom2));
+    const QCommandLineOption com1(
+        QStringLiteral("com1"),
+        QStringLiteral("Device behind port 1 (default %1), or %2.")
+            .arg(QLatin1String(kDefaultCom1), QLatin1String(kDeviceForms)),
+        QStringLiteral("DEVICE"), QLatin1String(kDefaultCom1));
+    const QCommandLineOption com2(
+        QStringLiteral("com2"),
+        QStringLiteral("Device behind port 2 (default %1), or %2.")
+            .arg(QLatin1String(kDefaultCom2), QLatin1String(kDeviceForms)),
+        QStringLiteral("DEVICE"), QLatin1String(kDefaultCom2));
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("Append every transmission and reception to FILE."),
+                                 QStringLiteral("FILE"));
     parser.addOption(com1);
     parser.addOption(com2);
+    parser.addOption(log);
     const QStringList arguments = withoutQtOptions(
-        QCoreApplication::arguments(), {QStringLiteral("--com1"), QStringLiteral("--com2")});
+        QCoreApplication::arguments(),
+        {QStringLiteral("--com1"), QStringLiteral("--com2"), QStringLiteral("--log")});
     if (!parser.parse(arguments)) {
         usageError(parser.errorText());
         return std::nullopt;
@@ -130,7 +130,11 @@ std::optional<Devices> parseOptions(int argc, char *argv[])
             return std::nullopt;
         }
     }
-    return Devices{parser.value(com1), parser.value(com2)};
+    if (parser.isSet(log) && parser.value(log).isEmpty()) {
+        usageError(QStringLiteral("--log needs a file"));
+        return std::nullopt;
+    }
+    return Devices{parser.value(com1), parser.value(com2), parser.value(log)};
 }
 
 } // namespace
@@ -141,6 +145,11 @@ int main(int argc, char *argv[])
     if (!options)
         return 2;
     const Devices devices = *options;
+    TrafficLog log(devices.log);
+    if (!devices.log.isEmpty() && !log.open()) {
+        usageError(log.errorString());
+        return 2;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("projector-console"));
 
@@ -151,6 +160,8 @@ int main(int argc, char *argv[])
             return makeLine(devices.com2);
         return nullptr;
     });
+    if (!devices.log.isEmpty())
+        log.follow(window.console().traffic(), window.console().comm());
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     const EndSignals endSignals(

@@ -35,6 +35,7 @@ bool Traffic::Hyouji(const QString &text, quint8 mode)
             emit refused(m_comm.errorDescription());
             return false;
         }
+        emit transmitted(text);
         // The projectors stay silent when all of them are addressed.
         m_replies.sent(m_clock.elapsed(), m_timer2.interval(),
                        !m_state.AddressPrefix.startsWith(kAllProjectors));
@@ -80,6 +81,7 @@ void Traffic::MSComm1_OnComm()
     if (m_comm.commEvent() != MSComm::comEvReceive)
         return;
     const QString arrived = m_comm.input();
+    emit this->arrived(arrived);
     m_state.RecvBuffer += arrived;
     // Noise must never push a new reply out of sight: the latest characters stay.
     if (m_state.RecvBuffer.size() > kRecvBufferLimit)

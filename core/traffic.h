@@ -51,6 +51,9 @@ signals:
     // Characters arrived (after the lines were updated) / the reply window ended.
     void received();
     void replyWindowEnded();
+    // The bytes of a command left for the line / characters came in from it.
+    void transmitted(const QString &text);
+    void arrived(const QString &characters);
 
 private:
     void setLine(QString &line, const QString &text, void (Traffic::*changed)(const QString &));

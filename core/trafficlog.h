@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QFile>
+#include <QObject>
+
+class MSComm;
+class Traffic;
+
+// Appends one line per transmission and per reception to a file: the local
+// time with milliseconds, the port, TX or RX and the characters in trace form.
+// Every line is handed to the system as soon as it is written, so a killed
+// program leaves all lines up to its end.
+class TrafficLog : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TrafficLog(const QString &path, QObject *parent = nullptr);
+
+    // Opens the file for appending; false with errorString() saying why.
+    bool open();
+    QString errorString() const;
+
+    // Records what crosses the port of `comm` from now on.
+    void follow(const Traffic &traffic, const MSComm &comm);
+
+    void write(const MSComm &comm, const char *direction, const QString &characters);
+
+private:
+    QFile m_file;
+};

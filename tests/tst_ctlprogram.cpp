@@ -1,0 +1,230 @@
+#include "support/ptypair.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+// Runs the built projector-ctl as scripts and schedules do, on the simulated
+// line and on a pseudo-terminal whose far end the test plays.
+class CtlProgramTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void simulatedLine_data();
+    void simulatedLine();
+    void jsonParsesBack();
+    void exactBytes_data();
+    void exactBytes();
+    void silenceAfterOwnReplyWindow_data();
+    void silenceAfterOwnReplyWindow();
+    void holdRepeatsAtItsRate();
+    void usageErrors_data();
+    void usageErrors();
+    void unopenableLine();
+
+private:
+    void start(const QStringList &arguments);
+    // Waits for the end, reading the far end of `pty` meanwhile.
+    QByteArray finish(PtyPair *pty = nullptr, int timeoutMs = 15000);
+    QString output() { return QString::fromUtf8(m_ctl.readAllStandardOutput()); }
+
+    QProcess m_ctl;
+};
+
+void CtlProgramTest::cleanup()
+{
+    if (m_ctl.state() != QProcess::NotRunning) {
+        m_ctl.kill();
+        m_ctl.waitForFinished();
+    }
+}
+
+void CtlProgramTest::start(const QStringList &arguments)
+{
+    m_ctl.start(QStringLiteral(PROJECTOR_CTL_PATH), arguments);
+    QVERIFY(m_ctl.waitForStarted());
+}
+
+QByteArray CtlProgramTest::finish(PtyPair *pty, int timeoutMs)
+{
+    QByteArray line;
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_ctl.waitForFinished(5) && clock.elapsed() < timeoutMs) {
+        if (pty)
+            line += pty->takeAll();
+    }
+    if (pty)
+        line += pty->takeAll();
+    return line;
+}
+
+void CtlProgramTest::simulatedLine_data()
+{
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("POWER ON answered")
+        << QStringList{"POWER ON"} << 0 << "TXD C 0 0 CR \nRXD ACK CR \nSTATUS\n";
+    QTest::newRow("STATUS during the count-down")
+        << QStringList{"power on", "Status"} << 0 << "RXD 4 0 CR \nSTATUS Count down\n";
+    QTest::newRow("refused in stand-by")
+        << QStringList{"POWER OFF"} << 1 << "TXD C 0 1 CR \nRXD ? CR \nSTATUS\n";
+    QTest::newRow("ALL sent, no reply")
+        << QStringList{"--address", "all", "POWER ON"} << 0 << "TXD A F F F C 0 0 CR \n";
+    QTest::newRow("manual text") << QStringList{"--code", "CR0"} << 0 << "STATUS Stand by\n";
+}
+
+void CtlProgramTest::simulatedLine()
+{
+    QFETCH(QStringList, commands);
+    QFETCH(int, exitCode);
+    QFETCH(QString, shown);
+    start(QStringList{"--line", "sim"} + commands);
+    finish();
+    QCOMPARE(m_ctl.exitStatus(), QProcess::NormalExit);
+    const QString out = output();
+    QVERIFY2(out.contains(shown), qPrintable(out));
+    QCOMPARE(m_ctl.exitCode(), exitCode);
+}
+
+void CtlProgramTest::jsonParsesBack()
+{
+    start({"--line", "sim", "--json", "POWER ON", "L-TIME"});
+    finish();
+    const QList<QByteArray> lines = m_ctl.readAllStandardOutput().trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QList<QJsonObject> objects;
+    for (const QByteArray &line : lines) {
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, line.constData());
+        objects += document.object();
+    }
+    QCOMPARE(objects[0][u"command"].toString(), QStringLiteral("POWER ON"));
+    QCOMPARE(objects[0][u"sent"].toString(), QStringLiteral(" C 0 0 CR "));
+    QCOMPARE(objects[0][u"received"].toString(), QStringLiteral(" ACK CR "));
+    QCOMPARE(objects[0][u"answered"].toBool(), true);
+    QCOMPARE(objects[1][u"command"].toString(), QStringLiteral("L-TIME"));
+    QVERIFY(!objects[1][u"status"].toString().isEmpty());
+    QCOMPARE(objects[1][u"answered"].toBool(), true);
+    for (const QJsonObject &object : objects) {
+        const double ms = object[u"milliseconds"].toDouble(-1);
+        QVERIFY2(ms >= 0 && ms < 500, qPrintable(QString::number(ms)));
+    }
+    QCOMPARE(m_ctl.exitCode(), 0);
+}
+
+void CtlProgramTest::exactBytes_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("single") << QStringList{"POWER ON"} << QByteArray("C00\r");
+    QTest::newRow("projector 2") << QStringList{"--address", "2", "INPUT MODE SET 2"}
+                                 << QByteArray("A002C06\r");
+    QTest::newRow("all") << QStringList{"--address", "all", "sound mute off"}
+                         << QByteArray("AFFFC0C\r");
+    QTest::newRow("input grid") << QStringList{"--address", "4", "1 DVI"}
+                                << QByteArray("A004CF INPUT1 DIGITAL\r");
+    QTest::newRow("manual") << QStringList{"--code", "CF IMAGE REAL"}
+                            << QByteArray("CF IMAGE REAL\r");
+    QTest::newRow("arrow") << QStringList{"--speed", "9600", "LENS SHIFT LEFT"}
+                           << QByteArray("C5F\r");
+}
+
+void CtlProgramTest::exactBytes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, bytes);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    start(QStringList{"--line", pty.slavePath()} + arguments);
+    QCOMPARE(pty.take(bytes.size(), 10000), bytes);
+    pty.write("\x06\r");
+    QCOMPARE(finish(&pty), QByteArray());
+    QCOMPARE(m_ctl.exitCode(), 0);
+}
+
+void CtlProgramTest::silenceAfterOwnReplyWindow_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("windowMs");
+    QTest::newRow("POWER ON") << "POWER ON" << 500;
+    QTest::newRow("STAND") << "STAND" << 2000;
+}
+
+void CtlProgramTest::silenceAfterOwnReplyWindow()
+{
+    QFETCH(QString, command);
+    QFETCH(int, windowMs);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    start({"--line", pty.slavePath(), "--json", command});
+    finish(&pty);
+    QCOMPARE(m_ctl.exitCode(), 1);
+    const QJsonObject object = QJsonDocument::fromJson(m_ctl.readAllStandardOutput()).object();
+    QCOMPARE(object[u"received"].toString(), QStringLiteral(" X X X X"));
+    QCOMPARE(object[u"answered"].toBool(true), false);
+    const int ms = object[u"milliseconds"].toInt();
+    QVERIFY2(ms >= windowMs && ms < windowMs + 300, qPrintable(QString::number(ms)));
+}
+
+// 1000 ms at ZOOM's 50 ms: the press and twenty repetitions.
+void CtlProgramTest::holdRepeatsAtItsRate()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    start({"--line", pty.slavePath(), "--hold", "1000", "ZOOM +"});
+    const QByteArray line = finish(&pty);
+    QCOMPARE(line.size() % 4, 0);
+    QCOMPARE(line.count("C47\r"), line.size() / 4);
+    QVERIFY2(qAbs(line.size() / 4 - 21) <= 1, line.constData());
+    QCOMPARE(m_ctl.exitCode(), 1); // nobody answered
+}
+
+void CtlProgramTest::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("misspelt") << QStringList{"POWR ON"}
+                              << "no command \"POWR ON\"; nearest: \"POWER ON\", \"POWER OFF\"";
+    QTest::newRow("unspaced") << QStringList{"ZOOM+"} << "nearest: \"ZOOM +\"";
+    QTest::newRow("held one-shot")
+        << QStringList{"--hold", "100", "STATUS"} << "\"STATUS\" is no repeating button";
+    QTest::newRow("hold time") << QStringList{"--hold", "soon", "VOL +"}
+                               << "--hold needs milliseconds, not soon";
+    QTest::newRow("speed") << QStringList{"--speed", "4800", "STATUS"}
+                           << "--speed is 19200 or 9600";
+    QTest::newRow("address") << QStringList{"--address", "5", "STATUS"} << "--address is single";
+    QTest::newRow("nothing") << QStringList{} << "no command given";
+    QTest::newRow("log") << QStringList{"--log", "/nonexistent/traffic.log", "STATUS"}
+                         << "cannot open the log /nonexistent/traffic.log";
+}
+
+void CtlProgramTest::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    start(QStringList{"--line", "sim"} + arguments);
+    finish();
+    QCOMPARE(m_ctl.exitCode(), 2);
+    QCOMPARE(m_ctl.readAllStandardOutput(), QByteArray());
+    const QString errors = QString::fromLocal8Bit(m_ctl.readAllStandardError());
+    QVERIFY2(errors.startsWith(QStringLiteral("projector-ctl: ")), qPrintable(errors));
+    QVERIFY2(errors.contains(message), qPrintable(errors));
+}
+
+void CtlProgramTest::unopenableLine()
+{
+    start({"--line", "/dev/nonexistent-line", "STATUS"});
+    finish();
+    QCOMPARE(m_ctl.exitCode(), 3);
+    const QString errors = QString::fromLocal8Bit(m_ctl.readAllStandardError());
+    QVERIFY2(errors.contains(QStringLiteral("/dev/nonexistent-line")), qPrintable(errors));
+}
+
+QTEST_GUILESS_MAIN(CtlProgramTest)
+#include "tst_ctlprogram.moc"

@@ -691,7 +691,7 @@ void PressAndHoldTest::busyLineSkipsTicks()
 // the release.
 void PressAndHoldTest::slowLineIsNeverOutrun()
 {
-    m_console->window = std::make_unique<MainWindow>([this](int port) -> std::unique_ptr<CommLine> {
+    MainWindow &w = m_console->startFullView([this](int port) -> std::unique_ptr<CommLine> {
         if (port != 1)
             return nullptr;
         auto made = std::make_unique<SimulatedLine>();
@@ -699,12 +699,6 @@ void PressAndHoldTest::slowLineIsNeverOutrun()
         m_simLine = made.get();
         return made;
     });
-    MainWindow &w = *m_console->window;
-    w.setWarningBox([this](const QString &text) { m_console->warnings << text; });
-    w.Form_Load();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    m_console->openFullView();
     SimulatedLine *line = m_simLine;
     QVERIFY(line);
     line->setLogHook([this](const QString &entry) {

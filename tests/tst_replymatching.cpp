@@ -128,15 +128,9 @@ void ReplyMatchingTest::afterCursorHold()
     QFETCH(QString, query);
     QFETCH(int, rounds);
     m_console = std::make_unique<ConsoleWindow>();
-    m_console->window = std::make_unique<MainWindow>([](int port) -> std::unique_ptr<CommLine> {
+    MainWindow &w = m_console->startFullView([](int port) -> std::unique_ptr<CommLine> {
         return port == 1 ? std::make_unique<SimulatedLine>() : nullptr;
     });
-    MainWindow &w = *m_console->window;
-    w.setWarningBox([this](const QString &text) { m_console->warnings << text; });
-    w.Form_Load();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    m_console->openFullView();
 
     m_console->click(query);
     QTRY_VERIFY(!m_console->statusLine().isEmpty());

@@ -60,8 +60,7 @@ void SimStatesTest::startOn(bool pty, int baud, const QString &changes)
                  QString());
         m_console->startFullView(m_server->slavePath());
     } else {
-        m_console->window = std::make_unique<MainWindow>(
-            [this, baud, changes, log](int port) -> std::unique_ptr<CommLine> {
+        m_console->startFullView([this, baud, changes, log](int port) -> std::unique_ptr<CommLine> {
                 if (port != 1)
                     return nullptr;
                 auto line = std::make_unique<SimulatedLine>();
@@ -72,12 +71,6 @@ void SimStatesTest::startOn(bool pty, int baud, const QString &changes)
                 m_line = line.get();
                 return line;
             });
-        MainWindow &w = *m_console->window;
-        w.setWarningBox([this](const QString &text) { m_console->warnings << text; });
-        w.Form_Load();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        m_console->openFullView();
         QVERIFY(m_line);
     }
     QVERIFY(m_console->window->comm().portOpen());

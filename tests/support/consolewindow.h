@@ -36,15 +36,23 @@ public:
 
     MainWindow &start(bool show = true)
     {
-        window = std::make_unique<MainWindow>([this](int port) -> std::unique_ptr<CommLine> {
-            if (const auto it = devices.find(port); it != devices.end())
-                return makeDeviceLine(it->second);
-            auto line = std::make_unique<FakeLine>(QStringLiteral("/dev/fake%1").arg(port));
-            if (const auto it = openFailures.find(port); it != openFailures.end())
-                line->openFailure = it->second;
-            fakes[port] = line.get();
-            return line;
-        });
+        return start(
+            [this](int port) -> std::unique_ptr<CommLine> {
+                if (const auto it = devices.find(port); it != devices.end())
+                    return makeDeviceLine(it->second);
+                auto line = std::make_unique<FakeLine>(QStringLiteral("/dev/fake%1").arg(port));
+                if (const auto it = openFailures.find(port); it != openFailures.end())
+                    line->openFailure = it->second;
+                fakes[port] = line.get();
+                return line;
+            },
+            show);
+    }
+
+    // Starts on the lines `lines` makes.
+    MainWindow &start(MSComm::LineFactory lines, bool show = true)
+    {
+        window = std::make_unique<MainWindow>(std::move(lines));
         window->setWarningBox([this](const QString &text) { warnings << text; });
         window->Form_Load();
         if (show) {
@@ -60,6 +68,14 @@ public:
     {
         devices[1] = device;
         start();
+        openFullView();
+        return *window;
+    }
+
+    // Starts on the lines `lines` makes, every band of the window shown.
+    MainWindow &startFullView(MSComm::LineFactory lines)
+    {
+        start(std::move(lines));
         openFullView();
         return *window;
     }

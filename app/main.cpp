@@ -85,7 +85,7 @@ std::optional<Devices> parseOptions(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("projector-console"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.41a"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CONSOLE_RELEASE));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -25,7 +25,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("projector-ctl"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.41a"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CONSOLE_RELEASE));
 
     const std::optional<CtlOptions> options = parseOptions();
     if (!options)

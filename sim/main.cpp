@@ -108,7 +108,7 @@ int main(int argc, char *argv[])
     std::signal(SIGTTIN, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("projector-sim"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECTOR_SIM_VERSION));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CONSOLE_RELEASE));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

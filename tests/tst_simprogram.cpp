@@ -28,7 +28,7 @@ void SimProgramTest::informationOptions_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("help") << "--help" << "--device <path>";
-    QTest::newRow("version") << "--version" << "projector-sim 1.41";
+    QTest::newRow("version") << "--version" << "projector-sim 1.41a";
 }
 
 void SimProgramTest::informationOptions()

@@ -1,0 +1,97 @@
+// Any typed text through "SEND": the prefix, the text and a carriage return go out,
+// one byte a character, and the TXD line shows their trace.
+#include "check.h"
+#include "forms.h"
+#include "input.h"
+#include "targets.h"
+#include "tests/support/fakeline.h"
+#include "widgets.h"
+
+// What the target needs of the console: its state, its traffic road and its senders.
+#include "app/windowstate.h"
+#include "commands/senders.h"
+#include "link/mscomm.h"
+#include "link/traffic.h"
+
+#include <QLabel>
+
+namespace fuzz::manualentry {
+
+namespace {
+
+struct Console
+{
+    Console()
+        : comm([this](int) {
+              auto made = std::make_unique<FakeLine>();
+              line = made.get();
+              return made;
+          })
+    {
+        comm.setPortOpen(true);
+    }
+
+    FakeLine *line = nullptr;
+    MSComm comm;
+    WindowState state;
+    QLabel txd, rxd, status;
+    QTimer timer1, timer2, timer4;
+    Traffic traffic{state, comm, {&txd, &rxd, &status}, timer2, timer4};
+    CommandSender sender{state, traffic, {timer1, timer2, timer4}};
+};
+
+Console &console()
+{
+    ensureApplication();
+    static Console made;
+    return made;
+}
+
+bool send(Console &c, const QString &prefix, const QString &typed)
+{
+    c.state.AddressPrefix = prefix;
+    return c.sender.sendManual(typed);
+}
+
+QString sentText(const Console &c)
+{
+    return c.state.SendText;
+}
+
+QString txdLine(const Console &c)
+{
+    return c.txd.text();
+}
+
+const char *const prefixes[8] = {"", "AFFF", "A001", "A002", "A003", "A004", "", ""};
+
+} // namespace
+
+// Byte 0: the projector chosen (low 3 bits); top bit set, the typed text is any
+// characters, two bytes a character, else one character a byte. The rest: the text.
+void fuzzOne(const uint8_t *data, size_t size)
+{
+    Input in(data, size);
+    const uint8_t choice = in.byte();
+    const QString prefix = QLatin1String(prefixes[choice & 7]);
+    const QByteArray rest = in.rest();
+    const QString typed = choice & 0x80 ? Input::utf16(rest) : QString::fromLatin1(rest);
+
+    Console &c = console();
+    c.line->written.clear();
+    FUZZ_CHECK(send(c, prefix, typed), QStringLiteral("refused ") + shown(typed));
+
+    const QString expected = prefix + typed + QLatin1Char('\r');
+    FUZZ_CHECK(sentText(c) == expected, shown(sentText(c)));
+    const QByteArray &written = c.line->written;
+    FUZZ_CHECK(written.size() == expected.size(),
+               QStringLiteral("%1 bytes went out for %2").arg(written.size()).arg(shown(expected)));
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        if (expected.at(i).unicode() < 128)
+            FUZZ_CHECK(uchar(written.at(i)) == expected.at(i).unicode(),
+                       QStringLiteral("byte %1 of %2").arg(i).arg(shown(expected)));
+    }
+    checkTraceForm(expected, txdLine(c));
+}
+
+} // namespace fuzz::manualentry

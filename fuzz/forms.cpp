@@ -1,6 +1,7 @@
 #include "forms.h"
 
 #include "check.h"
+#include "status/decoders.h"
 #include "status/tables.h"
 
 #include <QList>
@@ -82,7 +83,8 @@ double roundHalfEven(double value)
 }
 
 // The pressure for the plain replies a projector gives: blanks, then at most four
-// digits and nothing of a number after them. Other readings give no value here.
+// digits and nothing of a number after them, within the part of the trace the
+// reader reads. Other readings give no value here.
 std::optional<int> plainPressure(const QString &trace)
 {
     int reading = 0;
@@ -113,7 +115,7 @@ void checkPressure(const QString &trace, const QString &result)
     const qint64 value = number.toLongLong(&ok);
     FUZZ_CHECK(ok && QString::number(value) == number,
                QStringLiteral("%1 is no plain whole number").arg(shown(result)));
-    if (const auto expected = plainPressure(trace.left(256)))
+    if (const auto expected = plainPressure(trace.left(status::pressureReadLimit)))
         FUZZ_CHECK(value == *expected, QStringLiteral("%1 for %2, expected %3")
                                            .arg(shown(result), shown(trace))
                                            .arg(*expected));

@@ -1,23 +1,45 @@
 #include "trace.h"
 
+#include <algorithm>
+
+namespace {
+
+// Writes the piece of one character at `out`; returns the end of it.
+char16_t *appendPiece(char16_t *out, char16_t code)
+{
+    const auto put = [&out](const char *piece) {
+        while (*piece)
+            *out++ = char16_t(*piece++);
+        return out;
+    };
+    if (code == 6)
+        return put("ACK ");
+    if (code == 20)
+        return put("&");
+    if (code == 13)
+        return put("CR ");
+    if (code == 10)
+        return put("LF ");
+    if (code >= 32 && code <= 122) {
+        *out++ = code;
+        *out++ = u' ';
+        return out;
+    }
+    return put("? ");
+}
+
+} // namespace
+
+// Written in place into room for the longest pieces: the receive road builds the
+// trace of the whole buffer on every reception.
 QString trace(const QString &text)
 {
-    QString out(1, QLatin1Char(' '));
-    out.reserve(1 + text.size() * 3);
-    for (const QChar c : text) {
-        const char16_t code = c.unicode();
-        if (code == 6)
-            out += QLatin1String("ACK ");
-        else if (code == 20)
-            out += QLatin1Char('&');
-        else if (code == 13)
-            out += QLatin1String("CR ");
-        else if (code == 10)
-            out += QLatin1String("LF ");
-        else if (code >= 32 && code <= 122)
-            out += c, out += QLatin1Char(' ');
-        else
-            out += QLatin1String("? ");
-    }
+    QString out(1 + text.size() * 4, Qt::Uninitialized);
+    char16_t *const start = reinterpret_cast<char16_t *>(out.data());
+    char16_t *end = start;
+    *end++ = u' ';
+    for (const QChar c : text)
+        end = appendPiece(end, c.unicode());
+    out.truncate(end - start);
     return out;
 }

@@ -115,12 +115,13 @@ void ProjectorState::relightLamps()
 int ProjectorState::powerStatus() const
 {
     int status = 0;
+    const bool allLampsFailed = (failedLamps & 0xF) == 0xF;
     if (power == Power::Standby)
         status |= StandbyBit;
+    else if (power == Power::Cooling || allLampsFailed)
+        status |= CoolingBit; // with every lamp out it cools down, never reports itself on
     else if (power == Power::CountDown)
         status |= CountDownBit;
-    else if (power == Power::Cooling)
-        status |= CoolingBit;
     if (powerFault)
         status |= PowerFaultBit;
     if (temperatureWarning)
@@ -129,7 +130,7 @@ int ProjectorState::powerStatus() const
         status |= PowerManagementBit;
     if (keysLocked)
         status |= KeysLockedBit;
-    if ((failedLamps & 0xF) == 0xF)
+    if (allLampsFailed)
         status |= AllLampsFailedBit;
     return status;
 }

@@ -34,8 +34,14 @@ const Query queries[] = {
 std::optional<QString> decode(const QString &trace, const QString &sendText,
                               const QString &addressPrefix)
 {
+    // Compared in place: this runs on every reception.
+    const QStringView sent(sendText);
+    if (sent.size() <= addressPrefix.size() || !sent.startsWith(addressPrefix)
+        || !sent.endsWith(QLatin1Char('\r')))
+        return std::nullopt;
+    const QStringView code = sent.mid(addressPrefix.size()).chopped(1);
     for (const Query &query : queries) {
-        if (sendText == addressPrefix + QLatin1String(query.code) + QLatin1Char('\r'))
+        if (code == QLatin1StringView(query.code))
             return query.decoder(trace);
     }
     return std::nullopt;

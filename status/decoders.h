@@ -14,7 +14,10 @@ std::optional<QString> decode(const QString &trace, const QString &sendText,
                               const QString &addressPrefix);
 
 // The pressure reply: the number at the start of the trace, converted to hPa,
-// as the text shown on the STATUS line ("650 hPa").
+// as the text shown on the STATUS line ("650 hPa"). Only the first
+// pressureReadLimit characters of the trace are read: a reading is a few digits,
+// and a longer run is noise that must not make every reception cost its length.
 QString pressureText(const QString &trace);
+inline constexpr qsizetype pressureReadLimit = 256;
 
 } // namespace status

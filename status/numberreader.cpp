@@ -12,7 +12,7 @@ namespace {
 class Cursor
 {
 public:
-    explicit Cursor(const QString &text) : m_text(text) { skipBlanks(); }
+    explicit Cursor(QStringView text) : m_text(text) { skipBlanks(); }
 
     QChar peek() const { return m_pos < m_text.size() ? m_text.at(m_pos) : QChar(); }
     void next()
@@ -48,13 +48,13 @@ private:
         }
     }
 
-    const QString &m_text;
+    QStringView m_text;
     qsizetype m_pos = 0;
 };
 
 } // namespace
 
-double readNumber(const QString &text)
+double readNumber(QStringView text)
 {
     Cursor cursor(text);
     const bool negative = cursor.take('-');

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringView>
 
 namespace status {
 
@@ -9,6 +9,6 @@ namespace status {
 // Grammar: optional sign, digits, optional decimal point with digits, optional exponent
 // (E or D, either case, optional sign, digits); reading stops at the first other
 // character. No number gives 0. A value beyond the double range gives +/- infinity.
-double readNumber(const QString &text);
+double readNumber(QStringView text);
 
 } // namespace status

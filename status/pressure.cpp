@@ -28,7 +28,8 @@ constexpr double maxReading = 1e15;
 
 QString pressureText(const QString &trace)
 {
-    const double reading = std::clamp(readNumber(trace), -maxReading, maxReading);
+    const double reading = std::clamp(readNumber(QStringView(trace).left(pressureReadLimit)),
+                                      -maxReading, maxReading);
     qint64 pressureValue = qint64(roundHalfToEven(reading));
     const double hectopascal = (double(pressureValue * 5) / 1024 - 0.204) / 0.00459 + 150;
     pressureValue = qint64(roundHalfToEven(hectopascal));

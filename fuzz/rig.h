@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/console.h"
+#include "core/traffic.h"
+#include "tests/support/fakeline.h"
+
+#include <QCoreApplication>
+
+namespace fuzz {
+
+// The console's core on a line that keeps what is written and takes what the
+// target feeds in. Queued arrivals need an application object; one is made
+// once unless the caller has one.
+struct Rig
+{
+    Rig()
+        : console([this](int) {
+              auto made = std::make_unique<FakeLine>();
+              line = made.get();
+              return made;
+          })
+    {}
+
+    static void ensureApplication()
+    {
+        if (QCoreApplication::instance())
+            return;
+        static int argc = 1;
+        static char name[] = "fuzz";
+        static char *argv[] = {name, nullptr};
+        static QCoreApplication application(argc, argv);
+    }
+
+    WindowState &state() { return console.state(); }
+    Traffic &traffic() { return console.traffic(); }
+
+    FakeLine *line = nullptr;
+    ::Console console;
+};
+
+} // namespace fuzz

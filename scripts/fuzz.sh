@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Runs every fuzz target for SECONDS each, one after the other, and prints each
+# target's executions per second and findings. Installs clang-14 and libFuzzer on
+# Debian 12 if missing, and builds the targets into build-fuzz/.
+#
+#   scripts/fuzz.sh SECONDS [RUNS]     RUNS: stop a target earlier after that many inputs
+#   FUZZ_TARGETS="decoders trace" scripts/fuzz.sh 60      only these targets
+#
+# New inputs that reach new code are kept in build-fuzz/corpus/TARGET (the seeds
+# in fuzz/corpus/ stay as they are); findings go to build-fuzz/findings/TARGET/.
+# Exits non-zero when any target found something.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:?usage: scripts/fuzz.sh SECONDS [RUNS]}
+runs=${2:--1}
+
+packages=(clang-14 libclang-rt-14-dev cmake qt6-base-dev qt6-serialport-dev)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S fuzz -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+    "${launcher[@]}" >/dev/null
+targets=${FUZZ_TARGETS:-$(ls fuzz/corpus)}
+cmake --build build-fuzz -j"$(nproc)" --target $(printf 'fuzz-%s ' $targets)
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+
+found=0
+summary=()
+for t in $targets; do
+    work=build-fuzz/corpus/$t
+    findings=build-fuzz/findings/$t
+    mkdir -p "$work" "$findings"
+    log=build-fuzz/fuzz-$t.log
+    echo "== $t: ${seconds}s"
+    # The targets that drive the console's widgets check leaks at exit only: Qt's
+    # caches grow during a run and would make every input pay for a leak search.
+    leaks=1
+    case $t in manualentry | receiveroad) leaks=0 ;; esac
+    status=0
+    nice -n 19 "build-fuzz/fuzz-$t" -max_total_time="$seconds" -runs="$runs" -print_final_stats=1 \
+        -detect_leaks=$leaks \
+        -artifact_prefix="$findings/" "$work" "fuzz/corpus/$t" >"$log" 2>&1 || status=$?
+    executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+    perSecond=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+    count=$(find "$findings" -type f | wc -l)
+    if [ "$status" -ne 0 ] && [ "$count" -eq 0 ]; then
+        count=1 # it stopped without leaving an input: see the log
+    fi
+    if [ "$count" -gt 0 ]; then
+        found=1
+        grep -E 'property broken|ERROR:|SUMMARY:|Test unit written' "$log" | head -5 || true
+    fi
+    line=$(printf '%-14s %12s executions %8s exec/s  %s findings  (log %s)' \
+        "$t" "${executions:-?}" "${perSecond:-?}" "$count" "$log")
+    echo "$line"
+    summary+=("$line")
+done
+echo "== summary"
+printf '%s\n' "${summary[@]}"
+exit $found

@@ -51,6 +51,7 @@ void fuzzOne(const uint8_t *data, size_t size)
 
     Rig &c = console();
     c.line->written.clear();
+    c.line->writes.clear();
     FUZZ_CHECK(send(c, prefix, typed), QStringLiteral("refused ") + shown(typed));
 
     const QString expected = prefix + typed + QLatin1Char('\r');

@@ -51,19 +51,27 @@ const char *const buttonCodes[] = {
 };
 const char *const prefixes[8] = {"", "AFFF", "A001", "A002", "A003", "A004", "A005", "A00"};
 
-bool answers(const QByteArray &text)
+// The projector a command text is for: 1 without an address, 0 for none.
+int addressee(const QByteArray &text)
 {
     if (!text.startsWith('A'))
-        return true;
+        return 1;
     const QByteArray address = text.left(4);
-    return address.size() == 4 && address >= "A001" && address <= "A004";
+    return address.size() == 4 && address >= "A001" && address <= "A004" ? address.at(3) - '0' : 0;
 }
 
-void checkReplies(const QList<QByteArray> &commands, const QList<sim::Reply> &replies)
+// A command as it arrived, and whether its projector could still queue it.
+struct Arrived
+{
+    QByteArray text;
+    bool answered;
+};
+
+void checkReplies(const QList<Arrived> &commands, const QList<sim::Reply> &replies)
 {
     qsizetype next = 0;
-    for (const QByteArray &command : commands) {
-        if (!answers(command))
+    for (const auto &[command, answered] : commands) {
+        if (!answered)
             continue;
         FUZZ_CHECK(next < replies.size(),
                    QStringLiteral("no reply to ") + shown(QString::fromLatin1(command)));
@@ -101,9 +109,12 @@ void fuzzOne(const uint8_t *data, size_t size)
 {
     Input in(data, size);
     sim::ProjectorModel model;
-    QList<QByteArray> commands;
-    model.setCommandHook([&commands](const QByteArray &text) { commands.append(text); });
+    QList<Arrived> commands;
     qint64 nowMs = 0;
+    model.setCommandHook([&](const QByteArray &text) {
+        const int number = addressee(text);
+        commands.append({text, number > 0 && model.canQueue(number, nowMs)});
+    });
 
     while (!in.atEnd()) {
         const uint8_t step = in.byte();

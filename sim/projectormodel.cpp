@@ -64,6 +64,16 @@ void ProjectorModel::handle(const QByteArray &text, qint64 nowMs, QList<Reply> &
     // Any other address belongs to no projector on this line.
 }
 
+bool ProjectorModel::canQueue(int number, qint64 nowMs) const
+{
+    if (m_busyUntilMs.at(number - 1) <= nowMs)
+        return true;
+    const QList<qint64> &queued = m_queuedDueMs.at(number - 1);
+    return std::count_if(queued.cbegin(), queued.cend(),
+                         [nowMs](qint64 due) { return due > nowMs; })
+           < QueueLength;
+}
+
 // Runs `code` on one projector; returns the delay of its answer, which comes
 // only after any slow operation still in progress there. While one runs, the
 // projector holds at most QueueLength commands, so the wait stays bounded.
@@ -73,9 +83,9 @@ std::optional<int> ProjectorModel::answer(int number, const QByteArray &code, qi
     qint64 &busyUntil = m_busyUntilMs.at(number - 1);
     QList<qint64> &queued = m_queuedDueMs.at(number - 1);
     queued.removeIf([nowMs](qint64 due) { return due <= nowMs; });
-    const bool busy = busyUntil > nowMs;
-    if (busy && queued.size() >= QueueLength)
+    if (!canQueue(number, nowMs))
         return std::nullopt;
+    const bool busy = busyUntil > nowMs;
 
     const Projector::Answer answer = m_projectors.at(number - 1).execute(code, nowMs);
     const qint64 delay = std::max<qint64>(0, busyUntil - nowMs) + answer.delayMs;

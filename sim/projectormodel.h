@@ -48,6 +48,10 @@ public:
 
     // The speed the projectors' ports are set to; they understand nothing else.
     int baudRate() const { return m_baudRate; }
+
+    // Whether projector `number` can take one more command at `nowMs`: a slow
+    // operation in progress holds at most QueueLength.
+    bool canQueue(int number, qint64 nowMs) const;
     void setBaudRate(int baud) { m_baudRate = baud; }
 
 private:

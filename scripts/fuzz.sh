@@ -11,21 +11,13 @@
 # Exits non-zero when any target found something.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/install-missing.sh
 
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [RUNS]}
 runs=${2:--1}
 
 packages=(clang-14 libclang-rt-14-dev cmake qt6-base-dev qt6-serialport-dev)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+install_missing "${packages[@]}"
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

@@ -41,11 +41,13 @@ for t in $targets; do
     echo "== $t: ${seconds}s"
     # The targets that drive the console check leaks at exit only: Qt's caches
     # grow during a run and would make every input pay for a leak search. A
-    # sequence of projector commands says all it has to say in 128 bytes.
+    # sequence of projector commands says all it has to say in 128 bytes, a
+    # Telnet exchange in 256.
     options=(-detect_leaks=1)
     case $t in
     manualentry | receiveroad) options=(-detect_leaks=0) ;;
     simprojector) options+=(-max_len=128) ;;
+    telnetcodec) options+=(-max_len=256) ;;
     esac
     status=0
     nice -n 19 "build-fuzz/fuzz-$t" -max_total_time="$seconds" -runs="$runs" -print_final_stats=1 \

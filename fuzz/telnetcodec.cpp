@@ -40,8 +40,8 @@ void fuzzOne(const uint8_t *data, size_t size)
     piecewise.start();
     const QByteArray wholeData = whole.receive(bytes);
     QByteArray pieceData;
-    for (const char byte : bytes)
-        pieceData += piecewise.receive(QByteArray(1, byte));
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        pieceData += piecewise.receive(QByteArray::fromRawData(bytes.constData() + i, 1));
     FUZZ_CHECK(
         wholeData == pieceData,
         QStringLiteral("%1 read as %2 and %3").arg(hex(bytes), hex(wholeData), hex(pieceData)));

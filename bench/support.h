@@ -10,9 +10,8 @@
 #include <QTimer>
 #include <utility>
 
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
+#include "tests/support/ptypair.h"
+
 #include <unistd.h>
 
 // The master side of a pseudo-terminal; the console (or a serial server in
@@ -23,17 +22,9 @@ class FarEnd : public QObject
 public:
     bool open()
     {
-        int slave = -1;
-        char name[256] = {};
-        if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
+        m_master = openRawPty(&m_slavePath);
+        if (m_master < 0)
             return false;
-        termios raw{};
-        ::tcgetattr(slave, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(slave, TCSANOW, &raw);
-        ::close(slave);
-        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        m_slavePath = QString::fromLocal8Bit(name);
         m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, &FarEnd::collect);
         m_clock.start();

@@ -10,26 +10,32 @@
 #include <termios.h>
 #include <unistd.h>
 
+// Opens a pseudo-terminal in raw mode and returns its master, non-blocking, or
+// -1; `slavePath` names the slave, which stays closed here so that whoever
+// opens it by that path is its only user.
+inline int openRawPty(QString *slavePath)
+{
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
+        return -1;
+    termios raw{};
+    ::tcgetattr(slave, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(slave, TCSANOW, &raw);
+    ::close(slave);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    *slavePath = QString::fromLocal8Bit(name);
+    return master;
+}
+
 // A real pseudo-terminal: the console opens the slave by its path, the test
 // reads and writes the master, as the far end of the line would.
 class PtyPair
 {
 public:
-    PtyPair()
-    {
-        int slave = -1;
-        char name[256] = {};
-        if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
-            return;
-        termios raw{};
-        ::tcgetattr(slave, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(slave, TCSANOW, &raw);
-        // The slave stays closed here so the console is its only user.
-        ::close(slave);
-        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        m_path = QString::fromLocal8Bit(name);
-    }
+    PtyPair() { m_master = openRawPty(&m_path); }
     ~PtyPair() { closeMaster(); }
     PtyPair(const PtyPair &) = delete;
     PtyPair &operator=(const PtyPair &) = delete;

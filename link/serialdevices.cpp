@@ -8,7 +8,8 @@
 
 QString SerialDevice::label() const
 {
-    const QString name = QFileInfo(path).fileName();
+    // A stable name says enough by itself; a kernel name is given whole.
+    const QString name = path == location ? path : QFileInfo(path).fileName();
     QStringList known;
     const QString makerProduct = QStringList{maker, product}.join(u' ').trimmed();
     if (!makerProduct.isEmpty())

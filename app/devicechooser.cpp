@@ -59,6 +59,7 @@ void DeviceChooser::popup(int port, const QPoint &globalPos)
     m_menu = new QMenu(&m_window);
     m_menu->setObjectName(QStringLiteral("DeviceChooser"));
     m_menu->setAttribute(Qt::WA_DeleteOnClose);
+    m_menu->setToolTipsVisible(true); // the path of each device
     m_menu->setAccessibleName(QStringLiteral("Device behind COM%1").arg(port));
     m_menu->addSection(QStringLiteral("Device behind COM%1").arg(port));
     m_devicesEnd = m_menu->addSeparator();

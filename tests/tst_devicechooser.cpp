@@ -169,9 +169,11 @@ void DeviceChooserTest::simulatedAndServerLines()
     QCOMPARE(m_ptyB.takeSettled(4), QByteArray("C00\r"));
     QVERIFY(m_console->warnings.isEmpty());
 
-    start();
+    MainWindow &again = start();
     QCOMPARE(m_devices->device(1), server.url());
-    QTRY_VERIFY(w.comm().portOpen());
+    QTRY_VERIFY(again.comm().portOpen());
+    m_console->click(QStringLiteral("Command44"));
+    QCOMPARE(m_ptyB.takeSettled(4), QByteArray("CR0\r"));
     QCOMPARE(m_chooser->describe(server.url()),
              QStringLiteral("serial device server ") + server.url());
 }

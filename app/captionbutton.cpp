@@ -1,5 +1,6 @@
 #include "captionbutton.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <qdrawutil.h>
@@ -19,4 +20,17 @@ void CaptionButton::paintEvent(QPaintEvent *)
         painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
         painter.drawRect(rect().adjusted(3, 3, -4, -4));
     }
+}
+
+void CaptionButton::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier)) {
+        QPushButton::keyPressEvent(event);
+        return;
+    }
+    // One click per press: a held key does not repeat the command.
+    if (!event->isAutoRepeat())
+        click();
+    event->accept();
 }

@@ -3,7 +3,8 @@
 #include <QPushButton>
 
 // A command button drawn flat in its own colour with a raised bevel, its
-// caption centred and wrapped onto more lines where it is too wide.
+// caption centred and wrapped onto more lines where it is too wide. Return
+// and Enter click it when it has the focus, as Space does.
 class CaptionButton : public QPushButton
 {
     Q_OBJECT
@@ -13,4 +14,5 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };

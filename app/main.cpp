@@ -1,8 +1,11 @@
 #include "core/lineforms.h"
 #include "core/trafficlog.h"
+#include "devicechooser.h"
 #include "endsignals.h"
 #include "layoutdesign.h"
 #include "mainwindow.h"
+#include "nodisplay.h"
+#include "portdevices.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -15,17 +18,9 @@
 
 namespace {
 
-#ifdef Q_OS_WIN
-constexpr const char *kDefaultCom1 = "COM1";
-constexpr const char *kDefaultCom2 = "COM2";
-#else
-constexpr const char *kDefaultCom1 = "/dev/ttyS0";
-constexpr const char *kDefaultCom2 = "/dev/ttyS1";
-#endif
-
 struct Devices
 {
-    QString com1;
+    QString com1; // empty: the one chosen in the port panel
     QString com2;
     QString log; // empty: no traffic log
 };
@@ -96,14 +91,16 @@ std::optional<Devices> parseOptions(int argc, char *argv[])
     parser.addVersionOption();
     const QCommandLineOption com1(
         QStringLiteral("com1"),
-        QStringLiteral("Device behind port 1 (default %1), or %2.")
-            .arg(QLatin1String(kDefaultCom1), QLatin1String(kDeviceForms)),
-        QStringLiteral("DEVICE"), QLatin1String(kDefaultCom1));
+        QStringLiteral("Device behind port 1 for this run (default: the one chosen in the "
+                       "port panel, at first %1), or %2.")
+            .arg(PortDevices::defaultDevice(1), QLatin1String(kDeviceForms)),
+        QStringLiteral("DEVICE"));
     const QCommandLineOption com2(
         QStringLiteral("com2"),
-        QStringLiteral("Device behind port 2 (default %1), or %2.")
-            .arg(QLatin1String(kDefaultCom2), QLatin1String(kDeviceForms)),
-        QStringLiteral("DEVICE"), QLatin1String(kDefaultCom2));
+        QStringLiteral("Device behind port 2 for this run (default: the one chosen in the "
+                       "port panel, at first %1), or %2.")
+            .arg(PortDevices::defaultDevice(2), QLatin1String(kDeviceForms)),
+        QStringLiteral("DEVICE"));
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("Append every transmission and reception to FILE."),
                                  QStringLiteral("FILE"));
@@ -124,7 +121,7 @@ std::optional<Devices> parseOptions(int argc, char *argv[])
         return std::nullopt;
     }
     for (const QCommandLineOption &port : {com1, com2}) {
-        if (parser.value(port).isEmpty()) {
+        if (parser.isSet(port) && parser.value(port).isEmpty()) {
             usageError(
                 QStringLiteral("--%1 needs a device (or \"sim\")").arg(port.names().first()));
             return std::nullopt;
@@ -145,6 +142,8 @@ int main(int argc, char *argv[])
     if (!options)
         return 2;
     const Devices devices = *options;
+    if (!displayAvailable(argc, argv))
+        return 2;
     TrafficLog log(devices.log);
     if (!devices.log.isEmpty() && !log.open()) {
         usageError(log.errorString());
@@ -153,13 +152,13 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("projector-console"));
 
-    MainWindow window([devices](int port) -> std::unique_ptr<CommLine> {
-        if (port == 1)
-            return makeLine(devices.com1);
-        if (port == 2)
-            return makeLine(devices.com2);
-        return nullptr;
-    });
+    PortDevices ports;
+    for (const auto &[port, device] : {std::pair(1, devices.com1), std::pair(2, devices.com2)}) {
+        if (!device.isEmpty())
+            ports.overrideForThisRun(port, device);
+    }
+    MainWindow window(ports.lines());
+    DeviceChooser chooser(window, ports);
     if (!devices.log.isEmpty())
         log.follow(window.console().traffic(), window.console().comm());
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit,

@@ -24,6 +24,9 @@ public:
     // Start-up: settings, address, placement, port 1 opened, "COM1" selected.
     void Form_Load();
 
+    // The port switch to port n (m: the other port), as choosing its option runs it.
+    void switchPort(qint16 n, qint16 m);
+
     // The modal warning of a failed port choice; tests record it instead.
     void setWarningBox(WarningBox box) { m_warningBox = std::move(box); }
 
@@ -60,7 +63,6 @@ private:
     void placeAtStartUp();
     qreal dpi() const;
 
-    void switchPort(qint16 n, qint16 m);
     void chooseSpeed(const QString &settings);
     void Command33_Click();
     void Timer3_Timer();

@@ -4,6 +4,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cstdio>
 
 namespace report {
@@ -18,33 +19,50 @@ void print(const QString &text)
     std::fputs(text.toUtf8().constData(), stdout);
 }
 
+QString codeOf(const ctlnames::Command &command)
+{
+    return command.hold ? QLatin1String(command.hold->code) : command.oneShot->code;
+}
+
 QString describe(const ctlnames::Command &command)
 {
     if (command.hold) {
         const commands::Hold &hold = *command.hold;
         if (hold.isMenuArrow()) {
-            return QStringLiteral("%1  %2 ms, repeats every 200 ms (menu timing after MENU ON)")
-                .arg(QLatin1String(hold.code), -16)
+            return QStringLiteral("%1 ms, repeats every 200 ms (menu timing after MENU ON)")
                 .arg(kStartingReplyWindow);
         }
-        return QStringLiteral("%1  %2 ms, repeats every %3 ms")
-            .arg(QLatin1String(hold.code), -16)
-            .arg(hold.timer2)
-            .arg(hold.timer1);
+        return QStringLiteral("%1 ms, repeats every %2 ms").arg(hold.timer2).arg(hold.timer1);
     }
     const int window = commands::replyWindow(command.oneShot->shape);
-    return QStringLiteral("%1  %2 ms")
-        .arg(command.oneShot->code, -16)
-        .arg(window ? window : kStartingReplyWindow);
+    return QStringLiteral("%1 ms").arg(window ? window : kStartingReplyWindow);
+}
+
+// A traffic line's label and its text, one space apart: the traces bring
+// their own leading space, some status texts do not.
+QString labelled(const char *label, const QString &text)
+{
+    const bool spaced = text.isEmpty() || text.startsWith(u' ');
+    return QLatin1String(label) + (spaced ? QString() : QStringLiteral(" ")) + text + u'\n';
 }
 
 } // namespace
 
 void printList()
 {
+    QList<ctlnames::Command> commands;
+    qsizetype nameWidth = 0;
+    qsizetype codeWidth = 0;
     for (const ctlnames::Entry &entry : ctlnames::entries()) {
-        const ctlnames::Command command = ctlnames::find(QLatin1String(entry.name));
-        print(QStringLiteral("%1  %2\n").arg(command.name, -18).arg(describe(command)));
+        commands << ctlnames::find(QLatin1String(entry.name));
+        nameWidth = std::max(nameWidth, commands.last().name.size());
+        codeWidth = std::max(codeWidth, codeOf(commands.last()).size());
+    }
+    for (const ctlnames::Command &command : std::as_const(commands)) {
+        print(QStringLiteral("%1  %2  %3\n")
+                  .arg(command.name, -int(nameWidth))
+                  .arg(codeOf(command), -int(codeWidth))
+                  .arg(describe(command)));
     }
 }
 
@@ -59,8 +77,8 @@ void printOutcome(const Outcome &outcome, bool json)
                                  {QStringLiteral("milliseconds"), outcome.milliseconds}};
         print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + u'\n');
     } else {
-        print(QStringLiteral("TXD%1\nRXD%2\nSTATUS%3\n")
-                  .arg(outcome.sent, outcome.received, outcome.status));
+        print(labelled("TXD", outcome.sent) + labelled("RXD", outcome.received)
+              + labelled("STATUS", outcome.status));
     }
     std::fflush(stdout);
 }

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds console-screenshots and draws the window's four views into docs/
-# on the offscreen platform: view-normal.png, view-data.png,
+# on the offscreen platform: view-normal.png, view-data.png, port-chooser.png,
 # view-extended.png, view-full.png.
 #   BUILD_DIR   build directory (default build-screenshots in the source tree)
 #   SOURCE_DIR  CMake source directory (default the source tree)

@@ -17,6 +17,8 @@ private slots:
     void menuContext();
     void refusedClickEndsTheHandler_data();
     void refusedClickEndsTheHandler();
+    void keyboardClicksFocusedButton_data();
+    void keyboardClicksFocusedButton();
 };
 
 void CatalogueTest::everyOneShot_data()
@@ -148,6 +150,33 @@ void CatalogueTest::everyOneShot()
     QCOMPARE(w.state().SendText, QString::fromLatin1(bytes));
     QCOMPARE(c.txd(), plainTrace(bytes));
     QCOMPARE(pty.takeSettled(bytes.size()), bytes);
+}
+
+// Space, Return and Enter click the focused button once, however long held.
+void CatalogueTest::keyboardClicksFocusedButton_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::newRow("Space") << Qt::Key_Space;
+    QTest::newRow("Return") << Qt::Key_Return;
+    QTest::newRow("Enter") << Qt::Key_Enter;
+}
+
+void CatalogueTest::keyboardClicksFocusedButton()
+{
+    QFETCH(Qt::Key, key);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    ConsoleWindow c;
+    c.startFullView(pty.slavePath());
+    auto *button = c.control<QPushButton>(QStringLiteral("Command17"));
+    button->setFocus(Qt::TabFocusReason);
+    QTest::keyPress(button, key);
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(button, &repeat);
+    }
+    QTest::keyRelease(button, key);
+    QCOMPARE(pty.takeSettled(4), QByteArray("C00\r"));
 }
 
 void CatalogueTest::menuContext_data()

@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 // Runs the built projector-ctl as scripts and schedules do, on the simulated
@@ -16,6 +17,7 @@ private slots:
     void simulatedLine_data();
     void simulatedLine();
     void jsonParsesBack();
+    void listColumnsAligned();
     void exactBytes_data();
     void exactBytes();
     void silenceAfterOwnReplyWindow_data();
@@ -76,6 +78,8 @@ void CtlProgramTest::simulatedLine_data()
     QTest::newRow("ALL sent, no reply")
         << QStringList{"--address", "all", "POWER ON"} << 0 << "TXD A F F F C 0 0 CR \n";
     QTest::newRow("manual text") << QStringList{"--code", "CR0"} << 0 << "STATUS Stand by\n";
+    QTest::newRow("text without a leading space")
+        << QStringList{"PRESSURE"} << 0 << "RXD 8 5 2 CR \nSTATUS 1012 hPa\n";
 }
 
 void CtlProgramTest::simulatedLine()
@@ -116,6 +120,26 @@ void CtlProgramTest::jsonParsesBack()
         QVERIFY2(ms >= 0 && ms < 500, qPrintable(QString::number(ms)));
     }
     QCOMPARE(m_ctl.exitCode(), 0);
+}
+
+// Name, code and reply window start in the same column on every line, the
+// longest name and code included.
+void CtlProgramTest::listColumnsAligned()
+{
+    start({"--list"});
+    finish();
+    const QStringList lines = output().split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.size() > 90);
+    static const QRegularExpression gap(QStringLiteral("  (?=\\S)"));
+    QList<qsizetype> columns;
+    for (const QString &line : lines) {
+        const QRegularExpressionMatch code = gap.match(line);
+        const QRegularExpressionMatch window = gap.match(line, code.capturedEnd());
+        QVERIFY2(code.hasMatch() && window.hasMatch(), qPrintable(line));
+        if (columns.isEmpty())
+            columns = {code.capturedEnd(), window.capturedEnd()};
+        QCOMPARE(QList<qsizetype>({code.capturedEnd(), window.capturedEnd()}), columns);
+    }
 }
 
 void CtlProgramTest::exactBytes_data()

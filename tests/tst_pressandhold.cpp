@@ -412,21 +412,23 @@ void PressAndHoldTest::secondPressReplacesTheHold()
 void PressAndHoldTest::keyboardActivationSendsNothing_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::newRow("VOL +") << "Command1";
-    QTest::newRow("SELECT") << "Command6";
-    QTest::newRow("menu up") << "Command5";
-    QTest::newRow("D.Zoom +") << "Command48";
+    QTest::addColumn<Qt::Key>("key");
+    QTest::newRow("VOL + Space") << "Command1" << Qt::Key_Space;
+    QTest::newRow("SELECT Space") << "Command6" << Qt::Key_Space;
+    QTest::newRow("menu up Return") << "Command5" << Qt::Key_Return;
+    QTest::newRow("D.Zoom + Enter") << "Command48" << Qt::Key_Enter;
 }
 
 void PressAndHoldTest::keyboardActivationSendsNothing()
 {
     QFETCH(QString, button);
+    QFETCH(Qt::Key, key);
     QVERIFY(startOnPty());
     MainWindow &w = *m_console->window;
     auto *b = m_console->control<QPushButton>(button);
     QSignalSpy clicked(b, &QAbstractButton::clicked);
     b->setFocus();
-    QTest::keyClick(b, Qt::Key_Space);
+    QTest::keyClick(b, key);
     QCOMPARE(clicked.count(), 1);
 
     m_far->wait(600);

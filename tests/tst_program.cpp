@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -20,12 +22,17 @@ private slots:
     void signalEndsAsEnd();
     void qtStandardOptionsAreTaken_data();
     void qtStandardOptionsAreTaken();
+    void rememberedDeviceOrCom1_data();
+    void rememberedDeviceOrCom1();
+    void withoutDisplayTellsHowToProceed();
 
 private:
     void start(const QStringList &arguments, const QString &platform = QStringLiteral("offscreen"));
-    bool lockHeld() const;
+    static bool lockHeld(const PtyPair &pty);
+    bool lockHeld() const { return lockHeld(m_pty); }
 
     PtyPair m_pty;
+    QTemporaryDir m_config; // the user's remembered choices
     QProcess m_console;
 };
 
@@ -40,16 +47,19 @@ void ProgramTest::cleanup()
 void ProgramTest::start(const QStringList &arguments, const QString &platform)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    if (platform.isEmpty())
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    else
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
     m_console.setProcessEnvironment(environment);
     m_console.start(QStringLiteral(PROJECTOR_CONSOLE_PATH), arguments);
 }
 
 // The lock file QSerialPort keeps for the open port, "LCK..pts_N".
-bool ProgramTest::lockHeld() const
+bool ProgramTest::lockHeld(const PtyPair &pty)
 {
-    const QString name
-        = QStringLiteral("LCK..") + m_pty.slavePath().mid(5).replace(u'/', u'_');
+    const QString name = QStringLiteral("LCK..") + pty.slavePath().mid(5).replace(u'/', u'_');
     return QFileInfo::exists(QStringLiteral("/run/lock/") + name)
            || QFileInfo::exists(QStringLiteral("/var/lock/") + name);
 }
@@ -59,8 +69,8 @@ void ProgramTest::usageErrors_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
     QTest::newRow("stray argument") << QStringList{"extra"} << "unexpected argument extra";
-    QTest::newRow("stray after port") << QStringList{"--com1", "sim", "sim"}
-                                      << "unexpected argument sim";
+    QTest::newRow("stray after port")
+        << QStringList{"--com1", "sim", "sim"} << "unexpected argument sim";
     QTest::newRow("empty com1") << QStringList{"--com1", ""} << "--com1 needs a device";
     QTest::newRow("empty com1 joined") << QStringList{"--com1="} << "--com1 needs a device";
     QTest::newRow("empty com2") << QStringList{"--com2", ""} << "--com2 needs a device";
@@ -127,6 +137,47 @@ void ProgramTest::qtStandardOptionsAreTaken()
     QCOMPARE(::kill(m_console.processId(), SIGTERM), 0);
     QVERIFY(m_console.waitForFinished(10000));
     QCOMPARE(m_console.exitCode(), 0);
+}
+
+// Port 1 opens the device chosen in the port panel at the last run, unless
+// --com1 names another one.
+void ProgramTest::rememberedDeviceOrCom1_data()
+{
+    QTest::addColumn<bool>("override");
+    QTest::newRow("remembered") << false;
+    QTest::newRow("--com1") << true;
+}
+
+void ProgramTest::rememberedDeviceOrCom1()
+{
+    QFETCH(bool, override);
+    PtyPair other;
+    QVERIFY(m_pty.isValid() && other.isValid());
+    QSettings remembered(
+        m_config.filePath(QStringLiteral("projector-console/projector-console.ini")),
+        QSettings::IniFormat);
+    remembered.setValue(QStringLiteral("ports/com1"),
+                        override ? other.slavePath() : m_pty.slavePath());
+    remembered.sync();
+    start(override ? QStringList{QStringLiteral("--com1"), m_pty.slavePath()} : QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(lockHeld() || m_console.state() == QProcess::NotRunning, 10000);
+    QVERIFY2(lockHeld(), m_console.readAllStandardError().constData());
+    QVERIFY(!lockHeld(other));
+    QCOMPARE(::kill(m_console.processId(), SIGTERM), 0);
+    QVERIFY(m_console.waitForFinished(10000));
+}
+
+void ProgramTest::withoutDisplayTellsHowToProceed()
+{
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY"})
+        qunsetenv(name); // the child takes this program's environment
+    start({}, QString());
+    QVERIFY(m_console.waitForFinished(10000));
+    QCOMPARE(m_console.exitCode(), 2);
+    const QString errors = QString::fromLocal8Bit(m_console.readAllStandardError());
+    QVERIFY2(errors.contains(QLatin1String("no display")), qPrintable(errors));
+    QVERIFY2(errors.contains(QLatin1String("projector-ctl")), qPrintable(errors));
+    QVERIFY2(!errors.contains(QLatin1String("Reinstalling")), qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(ProgramTest)

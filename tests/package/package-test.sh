@@ -79,9 +79,19 @@ for size in 48 128 256; do
         fail "no $size px icon"
 done
 
-# lintian: no error (warnings and information are shown, not failed).
-lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || fail "lintian finds errors"
+# lintian: no error and no hardening tag (the rest is shown, not failed).
+lintian --pedantic --display-info --fail-on error "$deb" >"$work/lintian.log" 2>&1 ||
+    fail "lintian finds errors"
 grep -v 'root privileges' "$work/lintian.log" || true
+if grep -q 'hardening-' "$work/lintian.log"; then fail "lintian finds unhardened binaries"; fi
+
+# Licence: GPL-3.0-or-later in the machine-readable copyright file and the metadata.
+copyright=$root/usr/share/doc/projector-console/copyright
+head -1 "$copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "copyright file is not machine-readable"
+grep -q '^License: GPL-3.0+$' "$copyright" || fail "copyright file names no GPL-3.0+"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" ||
+    fail "metadata names no project licence"
 
 # The same files under any prefix.
 "$cmake" --install "$build" --prefix "$work/prefix" >/dev/null

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "chosenline.h"
+
+ChosenLine::ChosenLine(Chosen chosen, Maker make, QObject *parent)
+    : CommLine(parent), m_chosen(std::move(chosen)), m_make(std::move(make))
+{}
+
+QString ChosenLine::deviceName() const
+{
+    return m_line ? m_line->deviceName() : m_chosen();
+}
+
+bool ChosenLine::open(const SerialSettings &settings)
+{
+    const QString device = m_chosen();
+    if (!m_line || device != m_device) {
+        m_line = m_make(device);
+        m_device = device;
+        connect(m_line.get(), &CommLine::readyRead, this, &CommLine::readyRead);
+        connect(m_line.get(), &CommLine::lost, this, &CommLine::lost);
+    }
+    return m_line->open(settings);
+}
+
+void ChosenLine::close()
+{
+    if (m_line)
+        m_line->close();
+}
+
+bool ChosenLine::isOpen() const
+{
+    return m_line && m_line->isOpen();
+}
+
+bool ChosenLine::applySettings(const SerialSettings &settings)
+{
+    return m_line && m_line->applySettings(settings);
+}
+
+bool ChosenLine::write(const QByteArray &bytes)
+{
+    return m_line && m_line->write(bytes);
+}
+
+QByteArray ChosenLine::readAll()
+{
+    return m_line ? m_line->readAll() : QByteArray();
+}
+
+qint64 ChosenLine::bytesWaiting() const
+{
+    return m_line ? m_line->bytesWaiting() : 0;
+}
+
+QString ChosenLine::errorString() const
+{
+    return m_line ? m_line->errorString() : QStringLiteral("the port is not open");
+}

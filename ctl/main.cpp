@@ -55,12 +55,12 @@ int main(int argc, char *argv[])
     for (const Job &job : options->jobs) {
         const Outcome outcome = session.run(job);
         report::printOutcome(outcome, options->json);
-        if (outcome.lineFailed) {
+        if (outcome.result == Outcome::Result::LineFailed) {
             tell(outcome.failure);
             exit = LineFailed;
             break;
         }
-        if (!outcome.answered)
+        if (!outcome.answered())
             exit = NotAnswered;
     }
     session.drain();

@@ -1,5 +1,5 @@
 #include "core/console.h"
-#include "core/lineforms.h"
+#include "sim/anyline.h"
 #include "core/trafficlog.h"
 #include "options.h"
 #include "report.h"

@@ -1,8 +1,8 @@
-#include "sim/anyline.h"
 #include "core/trafficlog.h"
 #include "endsignals.h"
 #include "layoutdesign.h"
 #include "mainwindow.h"
+#include "sim/anyline.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,9 +1,9 @@
 #include "core/console.h"
-#include "sim/anyline.h"
 #include "core/trafficlog.h"
 #include "options.h"
 #include "report.h"
 #include "session.h"
+#include "sim/anyline.h"
 
 #include <QCoreApplication>
 #include <cstdio>

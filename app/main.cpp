@@ -1,4 +1,3 @@
-#include "core/lineforms.h"
 #include "core/trafficlog.h"
 #include "devicechooser.h"
 #include "endsignals.h"
@@ -6,6 +5,7 @@
 #include "mainwindow.h"
 #include "nodisplay.h"
 #include "portdevices.h"
+#include "sim/anyline.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -160,7 +160,7 @@ int main(int argc, char *argv[])
     MainWindow window(ports.lines());
     DeviceChooser chooser(window, ports);
     if (!devices.log.isEmpty())
-        log.follow(window.console().traffic(), window.console().comm());
+        log.follow(window.console());
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     const EndSignals endSignals(

@@ -2,7 +2,7 @@
 #include "portdevices.h"
 
 #include "chosenline.h"
-#include "core/lineforms.h"
+#include "sim/anyline.h"
 
 #include <QSettings>
 

@@ -54,7 +54,7 @@ void printList()
     qsizetype nameWidth = 0;
     qsizetype codeWidth = 0;
     for (const ctlnames::Entry &entry : ctlnames::entries()) {
-        commands << ctlnames::find(QLatin1String(entry.name));
+        commands << ctlnames::find(entry.name);
         nameWidth = std::max(nameWidth, commands.last().name.size());
         codeWidth = std::max(codeWidth, codeOf(commands.last()).size());
     }
@@ -69,12 +69,15 @@ void printList()
 void printOutcome(const Outcome &outcome, bool json)
 {
     if (json) {
-        const QJsonObject object{{QStringLiteral("command"), outcome.command},
-                                 {QStringLiteral("sent"), outcome.sent},
-                                 {QStringLiteral("received"), outcome.received},
-                                 {QStringLiteral("status"), outcome.status},
-                                 {QStringLiteral("answered"), outcome.answered},
-                                 {QStringLiteral("milliseconds"), outcome.milliseconds}};
+        QJsonObject object{{QStringLiteral("command"), outcome.name},
+                           {QStringLiteral("sent"), outcome.sent},
+                           {QStringLiteral("received"), outcome.received},
+                           {QStringLiteral("status"), outcome.status},
+                           {QStringLiteral("answered"), outcome.answered()},
+                           {QStringLiteral("result"), QString(nameOf(outcome.result))},
+                           {QStringLiteral("milliseconds"), outcome.milliseconds}};
+        if (outcome.value)
+            object.insert(QStringLiteral("value"), status::toJson(*outcome.value));
         print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + u'\n');
     } else {
         print(labelled("TXD", outcome.sent) + labelled("RXD", outcome.received)

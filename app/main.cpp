@@ -1,12 +1,13 @@
+#include "core/endsignals.h"
 #include "core/lineforms.h"
 #include "core/trafficlog.h"
-#include "endsignals.h"
 #include "layoutdesign.h"
 #include "mainwindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -30,7 +31,7 @@ struct Devices
     QString log; // empty: no traffic log
 };
 
-void usageError(const QString &message)
+void tell(const QString &message)
 {
     std::fputs(qPrintable(QStringLiteral("projector-console: %1\n").arg(message)), stderr);
 }
@@ -114,24 +115,22 @@ std::optional<Devices> parseOptions(int argc, char *argv[])
         QCoreApplication::arguments(),
         {QStringLiteral("--com1"), QStringLiteral("--com2"), QStringLiteral("--log")});
     if (!parser.parse(arguments)) {
-        usageError(parser.errorText());
+        tell(parser.errorText());
         return std::nullopt;
     }
     parser.process(arguments); // --help, --help-all and --version end here
     if (!parser.positionalArguments().isEmpty()) {
-        usageError(
-            QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
+        tell(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
         return std::nullopt;
     }
     for (const QCommandLineOption &port : {com1, com2}) {
         if (parser.value(port).isEmpty()) {
-            usageError(
-                QStringLiteral("--%1 needs a device (or \"sim\")").arg(port.names().first()));
+            tell(QStringLiteral("--%1 needs a device (or \"sim\")").arg(port.names().first()));
             return std::nullopt;
         }
     }
     if (parser.isSet(log) && parser.value(log).isEmpty()) {
-        usageError(QStringLiteral("--log needs a file"));
+        tell(QStringLiteral("--log needs a file"));
         return std::nullopt;
     }
     return Devices{parser.value(com1), parser.value(com2), parser.value(log)};
@@ -147,7 +146,7 @@ int main(int argc, char *argv[])
     const Devices devices = *options;
     TrafficLog log(devices.log);
     if (!devices.log.isEmpty() && !log.open()) {
-        usageError(log.errorString());
+        tell(log.errorString());
         return 2;
     }
     QApplication app(argc, argv);
@@ -164,10 +163,21 @@ int main(int argc, char *argv[])
         log.follow(window.console().traffic(), window.console().comm());
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    const EndSignals endSignals(
-        [&window] { window.control<QPushButton>(QStringLiteral("Command16"))->click(); });
+    // A signal ends the console as END does, also while a warning of the
+    // start-up waits for the operator: END closes the port and the window, and
+    // any modal box (one shown meanwhile too) is closed so that start-up returns.
+    QTimer closeModal;
+    closeModal.setInterval(10);
+    QObject::connect(&closeModal, &QTimer::timeout, &app, [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    const EndSignals endSignals([&window, &closeModal](int signal) {
+        tell(QStringLiteral("ended by %1").arg(EndSignals::name(signal)));
+        window.control<QPushButton>(QStringLiteral("Command16"))->click();
+        closeModal.start();
+    });
     window.Form_Load();
-    // A signal during the start-up warning has ended the program already.
     if (endSignals.received())
         return 0;
     window.show();

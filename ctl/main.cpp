@@ -1,4 +1,5 @@
 #include "core/console.h"
+#include "core/endsignals.h"
 #include "core/lineforms.h"
 #include "core/trafficlog.h"
 #include "options.h"
@@ -7,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
 
 // projector-ctl: the console's commands from the command line, on the same
 // core as the window and without a display.
@@ -42,6 +44,17 @@ int main(int argc, char *argv[])
 
     const QString device = options->line;
     Console console([device](int port) { return port == 1 ? makeLine(device) : nullptr; });
+    // A signal ends the program at once, wherever it waits: the line is closed
+    // (its lock with it), and what was interrupted is told.
+    QString doing = QStringLiteral("while opening %1").arg(device);
+    const EndSignals endSignals(
+        [&console, &doing](int signal) {
+            console.end();
+            tell(QStringLiteral("interrupted by %1 %2").arg(EndSignals::name(signal), doing));
+            std::fflush(stdout);
+            std::_Exit(EndSignals::exitStatus(signal));
+        },
+        true);
     if (!options->log.isEmpty())
         log.follow(console.traffic(), console.comm());
     if (!console.Form_Load() || !console.chooseSpeed(options->settings)) {
@@ -53,6 +66,7 @@ int main(int argc, char *argv[])
     Session session(console);
     int exit = Answered;
     for (const Job &job : options->jobs) {
+        doing = QStringLiteral("while sending \"%1\"").arg(job.command);
         const Outcome outcome = session.run(job);
         report::printOutcome(outcome, options->json);
         if (outcome.lineFailed) {
@@ -63,6 +77,7 @@ int main(int argc, char *argv[])
         if (!outcome.answered)
             exit = NotAnswered;
     }
+    doing = QStringLiteral("while the last command left for the line");
     session.drain();
     console.end();
     return exit;

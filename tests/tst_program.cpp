@@ -1,7 +1,9 @@
 #include "support/ptypair.h"
+#include "support/signals.h"
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTest>
 
 #include <csignal>
@@ -18,12 +20,13 @@ private slots:
     void usageErrors();
     void signalEndsAsEnd_data();
     void signalEndsAsEnd();
+    void signalEndsStartUpWarning_data();
+    void signalEndsStartUpWarning();
     void qtStandardOptionsAreTaken_data();
     void qtStandardOptionsAreTaken();
 
 private:
     void start(const QStringList &arguments, const QString &platform = QStringLiteral("offscreen"));
-    bool lockHeld() const;
 
     PtyPair m_pty;
     QProcess m_console;
@@ -45,22 +48,13 @@ void ProgramTest::start(const QStringList &arguments, const QString &platform)
     m_console.start(QStringLiteral(PROJECTOR_CONSOLE_PATH), arguments);
 }
 
-// The lock file QSerialPort keeps for the open port, "LCK..pts_N".
-bool ProgramTest::lockHeld() const
-{
-    const QString name
-        = QStringLiteral("LCK..") + m_pty.slavePath().mid(5).replace(u'/', u'_');
-    return QFileInfo::exists(QStringLiteral("/run/lock/") + name)
-           || QFileInfo::exists(QStringLiteral("/var/lock/") + name);
-}
-
 void ProgramTest::usageErrors_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
     QTest::newRow("stray argument") << QStringList{"extra"} << "unexpected argument extra";
-    QTest::newRow("stray after port") << QStringList{"--com1", "sim", "sim"}
-                                      << "unexpected argument sim";
+    QTest::newRow("stray after port")
+        << QStringList{"--com1", "sim", "sim"} << "unexpected argument sim";
     QTest::newRow("empty com1") << QStringList{"--com1", ""} << "--com1 needs a device";
     QTest::newRow("empty com1 joined") << QStringList{"--com1="} << "--com1 needs a device";
     QTest::newRow("empty com2") << QStringList{"--com2", ""} << "--com2 needs a device";
@@ -93,12 +87,41 @@ void ProgramTest::signalEndsAsEnd()
     QFETCH(int, signal);
     QVERIFY(m_pty.isValid());
     start({QStringLiteral("--com1"), m_pty.slavePath()});
-    QTRY_VERIFY_WITH_TIMEOUT(lockHeld(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(deviceLockHeld(m_pty.slavePath()), 10000);
     QCOMPARE(::kill(m_console.processId(), signal), 0);
     QVERIFY(m_console.waitForFinished(10000));
     QCOMPARE(m_console.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_console.exitCode(), 0);
-    QVERIFY(!lockHeld());
+    QVERIFY(!deviceLockHeld(m_pty.slavePath()));
+    QVERIFY(m_console.readAllStandardError().contains("ended by "));
+}
+
+// The warning of a failed start-up waits for the operator; a signal must not.
+void ProgramTest::signalEndsStartUpWarning_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("silentServer");
+    QTest::newRow("SIGTERM, port 1 missing") << SIGTERM << false;
+    QTest::newRow("SIGHUP, port 1 missing") << SIGHUP << false;
+    QTest::newRow("SIGINT, server never answers") << SIGINT << true;
+}
+
+void ProgramTest::signalEndsStartUpWarning()
+{
+    QFETCH(int, signal);
+    QFETCH(bool, silentServer);
+    QTcpServer server; // accepts, and never speaks Telnet
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    start({QStringLiteral("--com1"),
+           silentServer ? QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.serverPort())
+                        : QStringLiteral("/dev/no-such-port")});
+    QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(m_console.processId(), signal), 10000);
+    if (silentServer)
+        QTRY_VERIFY(server.hasPendingConnections() || server.waitForNewConnection(0));
+    QCOMPARE(::kill(m_console.processId(), signal), 0);
+    QVERIFY(m_console.waitForFinished(5000));
+    QCOMPARE(m_console.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_console.exitCode(), 0);
 }
 
 // Each row is a complete start: the program runs, opens port 1, and ends.
@@ -122,8 +145,9 @@ void ProgramTest::qtStandardOptionsAreTaken()
     QFETCH(QString, platform);
     QVERIFY(m_pty.isValid());
     start(options + QStringList{QStringLiteral("--com1"), m_pty.slavePath()}, platform);
-    QTRY_VERIFY_WITH_TIMEOUT(lockHeld() || m_console.state() == QProcess::NotRunning, 10000);
-    QVERIFY2(lockHeld(), m_console.readAllStandardError().constData());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        deviceLockHeld(m_pty.slavePath()) || m_console.state() == QProcess::NotRunning, 10000);
+    QVERIFY2(deviceLockHeld(m_pty.slavePath()), m_console.readAllStandardError().constData());
     QCOMPARE(::kill(m_console.processId(), SIGTERM), 0);
     QVERIFY(m_console.waitForFinished(10000));
     QCOMPARE(m_console.exitCode(), 0);

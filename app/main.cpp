@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -159,8 +160,18 @@ int main(int argc, char *argv[])
             return makeLine(devices.com2);
         return nullptr;
     });
-    if (!devices.log.isEmpty())
+    if (!devices.log.isEmpty()) {
         log.follow(window.console().traffic(), window.console().comm());
+        // One notice for each spell of failures; the line keeps working.
+        QObject::connect(&log, &TrafficLog::failed, &window, [&window](const QString &text) {
+            tell(text);
+            auto *notice = new QMessageBox(QMessageBox::Warning, window.windowTitle(), text,
+                                           QMessageBox::Ok, &window);
+            notice->setObjectName(QStringLiteral("logNotice"));
+            notice->setAttribute(Qt::WA_DeleteOnClose);
+            notice->open();
+        });
+    }
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     // A signal ends the console as END does, also while a warning of the

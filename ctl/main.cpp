@@ -14,7 +14,8 @@
 // core as the window and without a display.
 namespace {
 
-enum Exit { Answered = 0, NotAnswered = 1, Usage = 2, LineFailed = 3 };
+// A log that cannot be written is the same failure as one that cannot be opened.
+enum Exit { Answered = 0, NotAnswered = 1, Usage = 2, LogFailed = 2, LineFailed = 3 };
 
 void tell(const QString &message)
 {
@@ -48,15 +49,19 @@ int main(int argc, char *argv[])
     // (its lock with it), and what was interrupted is told.
     QString doing = QStringLiteral("while opening %1").arg(device);
     const EndSignals endSignals(
-        [&console, &doing](int signal) {
+        [&console, &log, &doing](int signal) {
             console.end();
+            log.flush();
             tell(QStringLiteral("interrupted by %1 %2").arg(EndSignals::name(signal), doing));
             std::fflush(stdout);
             std::_Exit(EndSignals::exitStatus(signal));
         },
         true);
-    if (!options->log.isEmpty())
+    if (!options->log.isEmpty()) {
         log.follow(console.traffic(), console.comm());
+        // Told at once; the commands go on, and the exit status says it.
+        QObject::connect(&log, &TrafficLog::failed, &app, &tell);
+    }
     if (!console.Form_Load() || !console.chooseSpeed(options->settings)) {
         tell(console.comm().errorDescription());
         return LineFailed;
@@ -80,5 +85,8 @@ int main(int argc, char *argv[])
     doing = QStringLiteral("while the last command left for the line");
     session.drain();
     console.end();
+    log.flush();
+    if (log.failedOnce() && exit != LineFailed)
+        exit = LogFailed;
     return exit;
 }

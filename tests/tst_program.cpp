@@ -87,7 +87,9 @@ void ProgramTest::signalEndsAsEnd()
     QFETCH(int, signal);
     QVERIFY(m_pty.isValid());
     start({QStringLiteral("--com1"), m_pty.slavePath()});
-    QTRY_VERIFY_WITH_TIMEOUT(deviceLockHeld(m_pty.slavePath()), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(deviceLockHeld(m_pty.slavePath())
+                                 && catchesSignal(m_console.processId(), signal),
+                             10000);
     QCOMPARE(::kill(m_console.processId(), signal), 0);
     QVERIFY(m_console.waitForFinished(10000));
     QCOMPARE(m_console.exitStatus(), QProcess::NormalExit);
@@ -148,6 +150,7 @@ void ProgramTest::qtStandardOptionsAreTaken()
     QTRY_VERIFY_WITH_TIMEOUT(
         deviceLockHeld(m_pty.slavePath()) || m_console.state() == QProcess::NotRunning, 10000);
     QVERIFY2(deviceLockHeld(m_pty.slavePath()), m_console.readAllStandardError().constData());
+    QTRY_VERIFY(catchesSignal(m_console.processId(), SIGTERM));
     QCOMPARE(::kill(m_console.processId(), SIGTERM), 0);
     QVERIFY(m_console.waitForFinished(10000));
     QCOMPARE(m_console.exitCode(), 0);

@@ -2,6 +2,7 @@
 #include "core/lineforms.h"
 #include "core/trafficlog.h"
 #include "layoutdesign.h"
+#include "link/mscomm.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -160,17 +161,21 @@ int main(int argc, char *argv[])
             return makeLine(devices.com2);
         return nullptr;
     });
+    // Faults that leave the line working: a notice each, told on standard
+    // error too for the service's journal.
+    const auto notice = [&window](const QString &text) {
+        tell(text);
+        auto *box = new QMessageBox(QMessageBox::Warning, window.windowTitle(), text,
+                                    QMessageBox::Ok, &window);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+    };
+    QObject::connect(&window.console().comm(), &MSComm::lineWarning, &window, notice);
     if (!devices.log.isEmpty()) {
         log.follow(window.console().traffic(), window.console().comm());
-        // One notice for each spell of failures; the line keeps working.
-        QObject::connect(&log, &TrafficLog::failed, &window, [&window](const QString &text) {
-            tell(text);
-            auto *notice = new QMessageBox(QMessageBox::Warning, window.windowTitle(), text,
-                                           QMessageBox::Ok, &window);
-            notice->setObjectName(QStringLiteral("logNotice"));
-            notice->setAttribute(Qt::WA_DeleteOnClose);
-            notice->open();
-        });
+        // One notice for each spell of failures.
+        QObject::connect(&log, &TrafficLog::failed, &window, notice);
     }
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

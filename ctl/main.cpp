@@ -57,6 +57,8 @@ int main(int argc, char *argv[])
             std::_Exit(EndSignals::exitStatus(signal));
         },
         true);
+    console.comm().setLostAdvice(QStringLiteral("Run the command again when it is back."));
+    QObject::connect(&console.comm(), &MSComm::lineWarning, &app, &tell);
     if (!options->log.isEmpty()) {
         log.follow(console.traffic(), console.comm());
         // Told at once; the commands go on, and the exit status says it.

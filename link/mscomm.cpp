@@ -86,6 +86,10 @@ bool MSComm::setPortOpen(bool open)
             if (raw == line())
                 onLineLost(reason);
         });
+        connect(raw, &CommLine::warning, this, [this, raw](const QString &reason) {
+            if (raw == line())
+                emit lineWarning(QStringLiteral("%1: %2.").arg(portLabel(), reason));
+        });
         m_lines[m_commPort] = std::move(made);
     }
     m_inBuffer.clear();
@@ -98,7 +102,13 @@ bool MSComm::setOutput(const QString &text)
 {
     if (!portOpen())
         return fail(QStringLiteral("the port is not open, so the command was not sent"));
-    if (!line()->write(text.toLatin1()))
+    // The line is ASCII: any other character goes out as "?", as its trace shows it.
+    QByteArray bytes = text.toLatin1();
+    for (char &byte : bytes) {
+        if (quint8(byte) > 127)
+            byte = '?';
+    }
+    if (!line()->write(bytes))
         return fail(QStringLiteral("the command was not sent: %1").arg(line()->errorString()));
     return true;
 }
@@ -131,9 +141,8 @@ void MSComm::collectInput(CommLine *from)
 void MSComm::onLineLost(const QString &reason)
 {
     m_commEvent = comEventLineLost;
-    m_error = QStringLiteral("%1 was closed: the device went away (%2). Choose the port again "
-                             "in the port panel when it is back.")
-                  .arg(portLabel(), reason);
+    m_error = QStringLiteral("%1 was closed: the device went away (%2). %3")
+                  .arg(portLabel(), reason, m_lostAdvice);
     emit onComm();
     emit lineLost(m_error);
 }

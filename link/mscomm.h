@@ -49,6 +49,9 @@ public:
 
     QString errorDescription() const { return m_error; }
 
+    // What the description of a lost line advises; the window's port panel by default.
+    void setLostAdvice(const QString &advice) { m_lostAdvice = advice; }
+
     // The line behind the current port, if one has been made.
     CommLine *line() const;
 
@@ -56,6 +59,8 @@ signals:
     void onComm();
     // Told once when the open port's device went away and the port closed.
     void lineLost(const QString &description);
+    // The open line works, but not as asked (a server applied another speed).
+    void lineWarning(const QString &description);
 
 private:
     bool fail(const QString &reason);
@@ -71,4 +76,6 @@ private:
     QByteArray m_inBuffer;
     qint16 m_commEvent = 0;
     QString m_error;
+    QString m_lostAdvice
+        = QStringLiteral("Choose the port again in the port panel when it is back.");
 };

@@ -1,9 +1,9 @@
 #include "core/endsignals.h"
-#include "core/lineforms.h"
 #include "core/trafficlog.h"
 #include "layoutdesign.h"
 #include "link/mscomm.h"
 #include "mainwindow.h"
+#include "sim/anyline.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,10 +1,10 @@
 #include "core/console.h"
 #include "core/endsignals.h"
-#include "core/lineforms.h"
 #include "core/trafficlog.h"
 #include "options.h"
 #include "report.h"
 #include "session.h"
+#include "sim/anyline.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -76,12 +76,12 @@ int main(int argc, char *argv[])
         doing = QStringLiteral("while sending \"%1\"").arg(job.command);
         const Outcome outcome = session.run(job);
         report::printOutcome(outcome, options->json);
-        if (outcome.lineFailed) {
+        if (outcome.result == Outcome::Result::LineFailed) {
             tell(outcome.failure);
             exit = LineFailed;
             break;
         }
-        if (!outcome.answered)
+        if (!outcome.answered())
             exit = NotAnswered;
     }
     doing = QStringLiteral("while the last command left for the line");

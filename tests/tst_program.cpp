@@ -46,6 +46,8 @@ void ProgramTest::start(const QStringList &arguments, const QString &platform)
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     m_console.setProcessEnvironment(environment);
     m_console.start(QStringLiteral(PROJECTOR_CONSOLE_PATH), arguments);
+    // Started: the test's own signal handlers are gone with the exec.
+    QVERIFY(m_console.waitForStarted());
 }
 
 void ProgramTest::usageErrors_data()
@@ -87,9 +89,8 @@ void ProgramTest::signalEndsAsEnd()
     QFETCH(int, signal);
     QVERIFY(m_pty.isValid());
     start({QStringLiteral("--com1"), m_pty.slavePath()});
-    QTRY_VERIFY_WITH_TIMEOUT(deviceLockHeld(m_pty.slavePath())
-                                 && catchesSignal(m_console.processId(), signal),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        deviceLockHeld(m_pty.slavePath()) && catchesSignal(m_console.processId(), signal), 10000);
     QCOMPARE(::kill(m_console.processId(), signal), 0);
     QVERIFY(m_console.waitForFinished(10000));
     QCOMPARE(m_console.exitStatus(), QProcess::NormalExit);

@@ -9,6 +9,8 @@
 // signal yet, and whether it holds the lock file of a serial device.
 
 // The program has put its own handler on `signal` (the SigCgt mask of /proc).
+// Asked only once the program has started: before its exec, the child still
+// has the handlers of the test.
 inline bool catchesSignal(qint64 pid, int signal)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));

@@ -1,5 +1,6 @@
 #include "core/endsignals.h"
 #include "core/trafficlog.h"
+#include "largebuffers.h"
 #include "layoutdesign.h"
 #include "link/mscomm.h"
 #include "mainwindow.h"
@@ -151,6 +152,7 @@ int main(int argc, char *argv[])
         tell(log.errorString());
         return 2;
     }
+    returnLargeBuffersToSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("projector-console"));
 

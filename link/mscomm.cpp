@@ -4,6 +4,8 @@ MSComm::MSComm(LineFactory factory, QObject *parent)
     : QObject(parent), m_factory(std::move(factory))
 {
     m_settings = *parseSettings(m_settingsText).settings;
+    m_receivePace.setSingleShot(true);
+    connect(&m_receivePace, &QTimer::timeout, this, &MSComm::raiseReceive);
 }
 
 MSComm::~MSComm()
@@ -93,6 +95,7 @@ bool MSComm::setPortOpen(bool open)
         m_lines[m_commPort] = std::move(made);
     }
     m_inBuffer.clear();
+    m_receivePace.stop();
     if (!line()->open(m_settings))
         return fail(QStringLiteral("could not be opened: %1").arg(line()->errorString()));
     return true;
@@ -131,9 +134,27 @@ void MSComm::collectInput(CommLine *from)
 {
     if (from != line() || !from->isOpen())
         return;
+    // The line is drained at once, so that a line streaming without pause
+    // costs no memory; only the latest characters can be shown anyway.
     m_inBuffer += from->readAll();
-    if (m_inBuffer.isEmpty())
+    if (m_inBuffer.size() > kInputKept)
+        m_inBuffer.remove(0, m_inBuffer.size() - kInputKept);
+    if (m_inBuffer.isEmpty() || m_receivePace.isActive())
         return;
+    const qint64 since = m_lastReceive.isValid() ? m_lastReceive.elapsed() : kReceivePaceMs;
+    if (since < kReceivePaceMs)
+        m_receivePace.start(int(kReceivePaceMs - since));
+    else
+        raiseReceive();
+}
+
+// A reply after a quiet spell is told at once; arrivals close behind one
+// another are gathered into one event per redraw of the screen.
+void MSComm::raiseReceive()
+{
+    if (m_inBuffer.isEmpty() || !portOpen())
+        return;
+    m_lastReceive.start();
     m_commEvent = comEvReceive;
     emit onComm();
 }

@@ -2,7 +2,9 @@
 
 #include "commline.h"
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <QPointer>
 #include <functional>
 #include <map>
@@ -27,6 +29,11 @@ public:
 
     // Makes the line that stands behind a port number; nullptr for none.
     using LineFactory = std::function<std::unique_ptr<CommLine>(int port)>;
+
+    // Received characters kept between two reads of Input: the latest.
+    static constexpr qsizetype kInputKept = 32767;
+    // Receive events follow each other no faster than a screen redraws.
+    static constexpr int kReceivePaceMs = 16;
 
     explicit MSComm(LineFactory factory, QObject *parent = nullptr);
     ~MSComm() override;
@@ -66,6 +73,7 @@ private:
     bool fail(const QString &reason);
     QString portLabel() const;
     void collectInput(CommLine *from);
+    void raiseReceive();
     void onLineLost(const QString &reason);
 
     LineFactory m_factory;
@@ -74,6 +82,8 @@ private:
     QString m_settingsText = QStringLiteral("9600,N,8,1");
     SerialSettings m_settings;
     QByteArray m_inBuffer;
+    QElapsedTimer m_lastReceive;
+    QTimer m_receivePace;
     qint16 m_commEvent = 0;
     QString m_error;
     QString m_lostAdvice

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -32,6 +33,7 @@ private slots:
     void outputRefusedWhileClosed();
     void receivedBytesBecomeCharactersOneForOne();
     void receiveEventComesBetweenEvents();
+    void floodIsGatheredAtScreenPace();
     void lostLineIsToldOnce();
 };
 
@@ -324,6 +326,36 @@ void LinkTest::receiveEventComesBetweenEvents()
     c.comm.setPortOpen(false);
     QTest::qWait(20);
     QCOMPARE(events.count(), 1);
+}
+
+// A line streaming without pause: receive events no faster than the screen
+// redraws, each with the latest characters only.
+void LinkTest::floodIsGatheredAtScreenPace()
+{
+    Component c;
+    QVERIFY(c.comm.setPortOpen(true));
+    qsizetype events = 0;
+    QString last;
+    connect(&c.comm, &MSComm::onComm, this, [&] {
+        ++events;
+        last = c.comm.input();
+        QVERIFY(last.size() <= MSComm::kInputKept);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    int fed = 0;
+    QTimer stream;
+    connect(&stream, &QTimer::timeout, this, [&] {
+        c.line->feed(QByteArray(4000, char('A' + fed++ % 26)));
+    });
+    stream.setTimerType(Qt::PreciseTimer);
+    stream.start(1);
+    QTest::qWait(300);
+    stream.stop();
+    QTRY_COMPARE(last.right(4000), QString(4000, QChar(u'A' + (fed - 1) % 26)));
+    const qint64 paced = clock.elapsed() / MSComm::kReceivePaceMs + 2;
+    QVERIFY2(events <= paced && events * 4 < fed,
+             qPrintable(QStringLiteral("%1 events for %2 arrivals").arg(events).arg(fed)));
 }
 
 void LinkTest::lostLineIsToldOnce()

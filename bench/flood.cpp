@@ -112,8 +112,8 @@ int main(int argc, char **argv)
     const QString logPath = dir.filePath(QStringLiteral("traffic.log"));
     QProcess server;
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start(QStringLiteral("python3"), {QStringLiteral("-c"), QLatin1String(kServer),
-                                             QString::number(seconds)});
+    server.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"), QLatin1String(kServer), QString::number(seconds)});
     if (!server.waitForReadyRead(5000)) {
         std::fprintf(stderr, "bench-flood: no loopback server\n");
         return 1;
@@ -123,9 +123,8 @@ int main(int argc, char **argv)
     MainWindow window([device](int port) -> std::unique_ptr<CommLine> {
         return port == 1 ? makeDeviceLine(device) : nullptr;
     });
-    window.setWarningBox([](const QString &text) {
-        std::fprintf(stderr, "bench-flood: %s\n", qPrintable(text));
-    });
+    window.setWarningBox(
+        [](const QString &text) { std::fprintf(stderr, "bench-flood: %s\n", qPrintable(text)); });
     TrafficLog log(logPath);
     if (!log.open())
         return 1;

@@ -4,8 +4,8 @@
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <map>
 #include <memory>

@@ -5,6 +5,7 @@
 #include "support/fakeline.h"
 #include "support/ptypair.h"
 
+#include <QEventLoop>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -345,12 +346,13 @@ void LinkTest::floodIsGatheredAtScreenPace()
     clock.start();
     int fed = 0;
     QTimer stream;
-    connect(&stream, &QTimer::timeout, this, [&] {
-        c.line->feed(QByteArray(4000, char('A' + fed++ % 26)));
-    });
+    connect(&stream, &QTimer::timeout, this,
+            [&] { c.line->feed(QByteArray(4000, char('A' + fed++ % 26))); });
     stream.setTimerType(Qt::PreciseTimer);
     stream.start(1);
-    QTest::qWait(300);
+    QEventLoop flood;
+    QTimer::singleShot(300, &flood, &QEventLoop::quit);
+    flood.exec();
     stream.stop();
     QTRY_COMPARE(last.right(4000), QString(4000, QChar(u'A' + (fed - 1) % 26)));
     const qint64 paced = clock.elapsed() / MSComm::kReceivePaceMs + 2;

@@ -142,19 +142,30 @@ void MSComm::collectInput(CommLine *from)
     if (m_inBuffer.isEmpty() || m_receivePace.isActive())
         return;
     const qint64 since = m_lastReceive.isValid() ? m_lastReceive.elapsed() : kReceivePaceMs;
-    if (since < kReceivePaceMs)
+    const bool streaming
+        = m_lastReceiveSize >= kStreamingBytes || m_inBuffer.size() >= kStreamingBytes;
+    if (streaming && since < kReceivePaceMs)
         m_receivePace.start(int(kReceivePaceMs - since));
     else
         raiseReceive();
 }
 
-// A reply after a quiet spell is told at once; arrivals close behind one
-// another are gathered into one event per redraw of the screen.
+void MSComm::raisePendingReceive()
+{
+    if (!m_receivePace.isActive())
+        return;
+    m_receivePace.stop();
+    raiseReceive();
+}
+
+// Replies are told at once, also in pieces; only a stream of more characters
+// than any reply has is gathered into one event per redraw of the screen.
 void MSComm::raiseReceive()
 {
     if (m_inBuffer.isEmpty() || !portOpen())
         return;
     m_lastReceive.start();
+    m_lastReceiveSize = m_inBuffer.size();
     m_commEvent = comEvReceive;
     emit onComm();
 }

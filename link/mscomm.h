@@ -32,8 +32,10 @@ public:
 
     // Received characters kept between two reads of Input: the latest.
     static constexpr qsizetype kInputKept = 32767;
-    // Receive events follow each other no faster than a screen redraws.
+    // Receive events of a stream (this many characters in one arrival, more
+    // than any reply has) follow each other no faster than a screen redraws.
     static constexpr int kReceivePaceMs = 16;
+    static constexpr qsizetype kStreamingBytes = 256;
 
     explicit MSComm(LineFactory factory, QObject *parent = nullptr);
     ~MSComm() override;
@@ -53,6 +55,10 @@ public:
 
     // Bytes written that have not yet left the computer.
     qint64 outBufferCount() const;
+
+    // Characters a stream's pace holds back are announced now, for a driver
+    // that steps the line itself instead of letting time pass.
+    void raisePendingReceive();
 
     QString errorDescription() const { return m_error; }
 
@@ -83,6 +89,7 @@ private:
     SerialSettings m_settings;
     QByteArray m_inBuffer;
     QElapsedTimer m_lastReceive;
+    qsizetype m_lastReceiveSize = 0;
     QTimer m_receivePace;
     qint16 m_commEvent = 0;
     QString m_error;

@@ -89,6 +89,8 @@ QString lockHolder(const QString &device)
 DeviceLine::DeviceLine(const QString &device, QObject *parent) : CommLine(parent), m_device(device)
 {
     m_port.setPortName(device);
+    // Bounded: a device streaming without pause waits in the system meanwhile.
+    m_port.setReadBufferSize(64 * 1024);
     connect(&m_port, &QSerialPort::readyRead, this, &CommLine::readyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &DeviceLine::onError);
 }

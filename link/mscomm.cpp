@@ -134,8 +134,10 @@ void MSComm::collectInput(CommLine *from)
 {
     if (from != line() || !from->isOpen())
         return;
-    // The line is drained at once, so that a line streaming without pause
-    // costs no memory; only the latest characters can be shown anyway.
+    // A stream is read at the pace of the screen: until then it waits in the
+    // line, whose buffer is bounded. Only the latest characters can be shown.
+    if (m_receivePace.isActive())
+        return;
     m_inBuffer += from->readAll();
     if (m_inBuffer.size() > kInputKept)
         m_inBuffer.remove(0, m_inBuffer.size() - kInputKept);
@@ -162,7 +164,12 @@ void MSComm::raisePendingReceive()
 // than any reply has is gathered into one event per redraw of the screen.
 void MSComm::raiseReceive()
 {
-    if (m_inBuffer.isEmpty() || !portOpen())
+    if (!portOpen())
+        return;
+    m_inBuffer += line()->readAll();
+    if (m_inBuffer.size() > kInputKept)
+        m_inBuffer.remove(0, m_inBuffer.size() - kInputKept);
+    if (m_inBuffer.isEmpty())
         return;
     m_lastReceive.start();
     m_lastReceiveSize = m_inBuffer.size();

@@ -33,6 +33,7 @@ NetworkLine::~NetworkLine()
 void NetworkLine::makeSocket()
 {
     m_socket = new QTcpSocket(this);
+    m_socket->setReadBufferSize(kHeldBytes);
     connect(m_socket, &QTcpSocket::connected, this, &NetworkLine::onConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &NetworkLine::onReadyRead);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &NetworkLine::onSocketError);
@@ -157,7 +158,12 @@ void NetworkLine::onConnected()
 
 void NetworkLine::onReadyRead()
 {
-    QByteArray bytes = m_socket->readAll();
+    // While what was received is not taken, the rest stays with the socket,
+    // whose buffer is bounded: a server streaming without pause is held back
+    // by TCP itself.
+    if (m_state == State::Open && m_received.size() >= kHeldBytes)
+        return;
+    QByteArray bytes = m_socket->read(kHeldBytes);
     if (m_endpoint.protocol == Protocol::Rfc2217) {
         bytes = m_telnet.receive(bytes);
         if (storming())
@@ -332,6 +338,8 @@ bool NetworkLine::send(const QByteArray &bytes)
 
 QByteArray NetworkLine::readAll()
 {
+    if (m_socket->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &NetworkLine::onReadyRead, Qt::QueuedConnection);
     return std::exchange(m_received, {});
 }
 

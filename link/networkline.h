@@ -37,6 +37,8 @@ public:
     // More Telnet negotiations than this within a second end the connection:
     // a server that sends them without end is out of order.
     static constexpr int kNegotiationsPerSecond = 500;
+    // Received bytes held for the reader at most; the rest waits in TCP.
+    static constexpr qint64 kHeldBytes = 64 * 1024;
 
     NetworkLine(QString device, Endpoint endpoint, QObject *parent = nullptr);
     ~NetworkLine() override;

@@ -6,9 +6,10 @@
 
 #include <QDateTime>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
+
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -102,9 +103,12 @@ bool TrafficLog::writeLine(const QByteArray &line)
     const bool file = !m_file.isSequential();
     const qint64 before = file ? m_file.size() : 0;
     // Unbuffered: the line reaches the system in one write.
+    errno = 0;
     const qint64 written = m_file.write(line);
     if (written != line.size()) {
-        const QString why = m_file.errorString();
+        // After a part of the line went in, the system's reason is the one to tell.
+        const QString why
+            = errno ? QString::fromLocal8Bit(std::strerror(errno)) : m_file.errorString();
         if (file && m_file.size() > before)
             m_file.resize(before); // no torn line
         fail(why);

@@ -175,7 +175,7 @@ int main(int argc, char *argv[])
     };
     QObject::connect(&window.console().comm(), &MSComm::lineWarning, &window, notice);
     if (!devices.log.isEmpty()) {
-        log.follow(window.console().traffic(), window.console().comm());
+        log.follow(window.console());
         // One notice for each spell of failures.
         QObject::connect(&log, &TrafficLog::failed, &window, notice);
     }

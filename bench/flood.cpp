@@ -128,7 +128,7 @@ int main(int argc, char **argv)
     TrafficLog log(logPath);
     if (!log.open())
         return 1;
-    log.follow(window.console().traffic(), window.console().comm());
+    log.follow(window.console());
     window.show();
     QElapsedTimer clock;
     clock.start();

@@ -11,8 +11,8 @@ Console::Console(MSComm::LineFactory lines, QObject *parent)
 {
     m_comm.setObjectName(QStringLiteral("MSComm1"));
     // Precise timers: the coarse default drifts a 500 ms interval by 5 %.
-    const int intervals[] = {200, 500, 5000, 1000};
-    for (int n = 1; n <= 4; ++n) {
+    const int intervals[] = {200, 500, 0, 1000};
+    for (int n : {1, 2, 4}) {
         QTimer &t = timer(n);
         t.setObjectName(QStringLiteral("Timer%1").arg(n));
         t.setTimerType(Qt::PreciseTimer);
@@ -37,6 +37,14 @@ Console::Console(MSComm::LineFactory lines, QObject *parent)
         m_traffic->lineFailed(description);
         emit lineLost(description);
     });
+    // A port that opens in the background tells its failure as a failed switch does.
+    connect(&m_comm, &MSComm::openFailed, this, [this](const QString &description) {
+        m_traffic->lineFailed(description);
+        if (m_fallbackPort != 0)
+            m_comm.setCommPort(std::exchange(m_fallbackPort, 0));
+        emit warning(description);
+    });
+    connect(&m_comm, &MSComm::portOpened, this, [this] { m_fallbackPort = 0; });
     m_holdTimer.setSingleShot(true);
     m_holdTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_holdTimer, &QTimer::timeout, this, [this] {
@@ -50,7 +58,8 @@ Console::~Console() = default;
 
 QTimer &Console::timer(int n)
 {
-    QTimer *timers[] = {&m_timer1, &m_timer2, &m_timer3, &m_timer4};
+    QTimer *timers[] = {&m_timer1, &m_timer2, nullptr, &m_timer4};
+    Q_ASSERT_X(n != 3, "Console::timer", "Timer3 is the window's");
     return *timers[n - 1];
 }
 
@@ -76,7 +85,7 @@ bool Console::switchPort(qint16 n, qint16 m)
             failure = m_comm.errorDescription();
         return ok;
     };
-    if (m_comm.portOpen())
+    if (m_comm.portOpen() || m_comm.portOpening())
         attempt(m_comm.setPortOpen(false));
     attempt(m_comm.setCommPort(n));
     // The port opens whenever it is closed, also after an earlier failure.
@@ -88,6 +97,7 @@ bool Console::switchPort(qint16 n, qint16 m)
         m_comm.setCommPort(m);
         return false;
     }
+    m_fallbackPort = m_comm.portOpening() ? m : 0;
     return true;
 }
 
@@ -213,7 +223,10 @@ quint64 Console::press(const QString &id)
         return 0;
     return enqueue([this, button](quint64 intent) {
         m_traffic->setSender(intent, QLatin1String(button->name));
-        m_pressAndHold->press(*button);
+        if (!m_pressAndHold->press(*button)) {
+            fail(intent, QLatin1String(button->name), m_comm.errorDescription());
+            return false;
+        }
         return true;
     });
 }
@@ -231,8 +244,12 @@ quint64 Console::hold(const QString &id, int ms)
         return 0;
     return enqueue([this, button, ms](quint64 intent) {
         m_traffic->setSender(intent, QLatin1String(button->name));
+        if (!m_pressAndHold->press(*button)) {
+            fail(intent, QLatin1String(button->name), m_comm.errorDescription());
+            m_pressAndHold->release(*button);
+            return false;
+        }
         m_holding = button;
-        m_pressAndHold->press(*button);
         m_holdTimer.start(ms);
         return true;
     });

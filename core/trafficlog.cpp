@@ -1,5 +1,6 @@
 #include "trafficlog.h"
 
+#include "console.h"
 #include "link/mscomm.h"
 #include "link/trace.h"
 #include "traffic.h"
@@ -62,21 +63,21 @@ QString TrafficLog::errorString() const
         .arg(m_path, m_openError.isEmpty() ? m_file.errorString() : m_openError);
 }
 
-void TrafficLog::follow(const Traffic &traffic, const MSComm &comm)
+void TrafficLog::follow(Console &console)
 {
-    m_comm = &comm;
-    connect(&comm, &QObject::destroyed, this, [this] { m_comm = nullptr; });
+    m_comm = &console.port();
+    connect(&console.port(), &QObject::destroyed, this, [this] { m_comm = nullptr; });
     // What arrived before a transmission is written before it.
-    connect(&traffic, &Traffic::transmitted, this, [this](const QString &text) {
+    connect(&console, &Console::transmitted, this, [this](const QString &text) {
         write("RX", m_rx.windowEnded(m_clock.elapsed()));
         write("TX", {trace(text)});
     });
-    connect(&traffic, &Traffic::arrived, this, [this](const QString &characters) {
+    connect(&console, &Console::arrived, this, [this](const QString &characters) {
         write("RX", m_rx.arrived(characters, m_clock.elapsed()));
         if (m_rx.waiting() && !m_due.isActive())
             m_due.start();
     });
-    connect(&traffic, &Traffic::replyWindowEnded, this,
+    connect(&console.traffic(), &Traffic::replyWindowEnded, this,
             [this] { write("RX", m_rx.windowEnded(m_clock.elapsed())); });
 }
 

@@ -7,8 +7,8 @@
 #include <QObject>
 #include <QTimer>
 
+class Console;
 class MSComm;
-class Traffic;
 
 // Appends one line per transmission and per reply to a file: the local time
 // with milliseconds, the port, TX or RX and the characters in trace form (RX
@@ -30,7 +30,7 @@ public:
     QString errorString() const;
 
     // Records what crosses the port of `comm` from now on.
-    void follow(const Traffic &traffic, const MSComm &comm);
+    void follow(Console &console);
 
     bool failedOnce() const { return m_failedOnce; }
     // Writes the reply still being received, as the end of its window does.

@@ -60,12 +60,12 @@ int main(int argc, char *argv[])
     console.comm().setLostAdvice(QStringLiteral("Run the command again when it is back."));
     QObject::connect(&console.comm(), &MSComm::lineWarning, &app, &tell);
     if (!options->log.isEmpty()) {
-        log.follow(console.traffic(), console.comm());
+        log.follow(console);
         // Told at once; the commands go on, and the exit status says it.
         QObject::connect(&log, &TrafficLog::failed, &app, &tell);
     }
     if (!console.Form_Load() || !console.chooseSpeed(options->settings)) {
-        tell(console.comm().errorDescription());
+        tell(console.port().errorDescription());
         return LineFailed;
     }
     console.setAddressPrefix(options->addressPrefix);

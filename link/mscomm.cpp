@@ -35,7 +35,7 @@ bool MSComm::fail(const QString &reason)
 
 bool MSComm::setCommPort(qint16 port)
 {
-    if (portOpen())
+    if (portOpen() || portOpening())
         return fail(QStringLiteral("the port number cannot change while the port is open"));
     m_commPort = port;
     return true;
@@ -48,7 +48,7 @@ bool MSComm::setSettings(const QString &text)
         m_error = parsed.error;
         return false;
     }
-    if (portOpen() && !line()->applySettings(*parsed.settings)) {
+    if ((portOpen() || portOpening()) && !line()->applySettings(*parsed.settings)) {
         const QString reason = line()->errorString();
         line()->applySettings(m_settings);
         return fail(reason);
@@ -64,6 +64,12 @@ bool MSComm::portOpen() const
     return current && current->isOpen();
 }
 
+bool MSComm::portOpening() const
+{
+    const CommLine *current = line();
+    return current && current->isOpening();
+}
+
 bool MSComm::setPortOpen(bool open)
 {
     if (!open) {
@@ -71,7 +77,7 @@ bool MSComm::setPortOpen(bool open)
             current->close();
         return true;
     }
-    if (portOpen())
+    if (portOpen() || portOpening())
         return fail(QStringLiteral("the port is already open"));
 
     if (!line()) {
@@ -92,6 +98,16 @@ bool MSComm::setPortOpen(bool open)
             if (raw == line())
                 emit lineWarning(QStringLiteral("%1: %2.").arg(portLabel(), reason));
         });
+        connect(raw, &CommLine::opened, this, [this, raw] {
+            if (raw == line())
+                emit portOpened();
+        });
+        connect(raw, &CommLine::openFailed, this, [this, raw](const QString &reason) {
+            if (raw != line())
+                return;
+            fail(QStringLiteral("could not be opened: %1").arg(reason));
+            emit openFailed(m_error);
+        });
         m_lines[m_commPort] = std::move(made);
     }
     m_inBuffer.clear();
@@ -103,7 +119,7 @@ bool MSComm::setPortOpen(bool open)
 
 bool MSComm::setOutput(const QString &text)
 {
-    if (!portOpen())
+    if (!portOpen() && !portOpening())
         return fail(QStringLiteral("the port is not open, so the command was not sent"));
     // The line is ASCII: any other character goes out as "?", as its trace shows it.
     QByteArray bytes = text.toLatin1();

@@ -47,6 +47,8 @@ public:
     bool setSettings(const QString &text);
 
     bool portOpen() const;
+    // The port is being opened in the background.
+    bool portOpening() const;
     bool setPortOpen(bool open);
 
     bool setOutput(const QString &text);
@@ -74,6 +76,10 @@ signals:
     void lineLost(const QString &description);
     // The open line works, but not as asked (a server applied another speed).
     void lineWarning(const QString &description);
+    // A port that opens in the background (a connection) is open now, or could
+    // not be opened; errorDescription() says why.
+    void portOpened();
+    void openFailed(const QString &description);
 
 private:
     bool fail(const QString &reason);

@@ -74,7 +74,9 @@ bool MisbehavingServerTest::openAgreed(
                                            NetworkLine::Endpoint{NetworkLine::Protocol::Rfc2217,
                                                                  QStringLiteral("127.0.0.1"),
                                                                  m_server.serverPort()});
-    return m_line->open(SerialSettings{19200});
+    // The connection opens in the background.
+    return m_line->open(SerialSettings{19200})
+           && QTest::qWaitFor([this] { return !m_line->isOpening(); }, 5000) && m_line->isOpen();
 }
 
 // Refusals of the server's requests cross the network, not the serial wire:

@@ -118,7 +118,7 @@ void ReplyMatchingTest::afterCursorHold_data()
 {
     QTest::addColumn<QString>("query");
     QTest::addColumn<int>("rounds");
-    QTest::newRow("STATUS") << "Command44" << 5;
+    QTest::newRow("STATUS") << "Command44" << 3;
     QTest::newRow("PRESSURE") << "Command99" << 1;
     QTest::newRow("L-TIME") << "Command46" << 1;
 }
@@ -158,9 +158,12 @@ void ReplyMatchingTest::twoProjectorsOnTheSimulatedLine_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("query");
     QTest::addColumn<QString>("status");
-    QTest::newRow("REAL to 001, PRESSURE to 002") << "Command10" << "Command99" << "1012 hPa";
-    QTest::newRow("CINEMA to 001, L-TIME to 002")
-        << "Command11" << "Command46" << " 0 1 2 3 4 CR  Hour Use";
+    QTest::newRow("REAL to 001, PRESSURE to 002") << "Command10"
+                                                  << "Command99"
+                                                  << "1012 hPa";
+    QTest::newRow("CINEMA to 001, L-TIME to 002") << "Command11"
+                                                  << "Command46"
+                                                  << " 0 1 2 3 4 CR  Hour Use";
 }
 
 // The operator clicks a picture mode for 001 and a query for 002 at once; the

@@ -1,7 +1,9 @@
+#include "core/endsignals.h"
 #include "core/trafficlog.h"
 #include "devicechooser.h"
-#include "endsignals.h"
+#include "largebuffers.h"
 #include "layoutdesign.h"
+#include "link/mscomm.h"
 #include "mainwindow.h"
 #include "nodisplay.h"
 #include "portdevices.h"
@@ -9,7 +11,9 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -25,7 +29,7 @@ struct Devices
     QString log; // empty: no traffic log
 };
 
-void usageError(const QString &message)
+void tell(const QString &message)
 {
     std::fputs(qPrintable(QStringLiteral("projector-console: %1\n").arg(message)), stderr);
 }
@@ -111,24 +115,22 @@ std::optional<Devices> parseOptions(int argc, char *argv[])
         QCoreApplication::arguments(),
         {QStringLiteral("--com1"), QStringLiteral("--com2"), QStringLiteral("--log")});
     if (!parser.parse(arguments)) {
-        usageError(parser.errorText());
+        tell(parser.errorText());
         return std::nullopt;
     }
     parser.process(arguments); // --help, --help-all and --version end here
     if (!parser.positionalArguments().isEmpty()) {
-        usageError(
-            QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
+        tell(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
         return std::nullopt;
     }
     for (const QCommandLineOption &port : {com1, com2}) {
         if (parser.isSet(port) && parser.value(port).isEmpty()) {
-            usageError(
-                QStringLiteral("--%1 needs a device (or \"sim\")").arg(port.names().first()));
+            tell(QStringLiteral("--%1 needs a device (or \"sim\")").arg(port.names().first()));
             return std::nullopt;
         }
     }
     if (parser.isSet(log) && parser.value(log).isEmpty()) {
-        usageError(QStringLiteral("--log needs a file"));
+        tell(QStringLiteral("--log needs a file"));
         return std::nullopt;
     }
     return Devices{parser.value(com1), parser.value(com2), parser.value(log)};
@@ -146,9 +148,10 @@ int main(int argc, char *argv[])
         return 2;
     TrafficLog log(devices.log);
     if (!devices.log.isEmpty() && !log.open()) {
-        usageError(log.errorString());
+        tell(log.errorString());
         return 2;
     }
+    returnLargeBuffersToSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("projector-console"));
 
@@ -159,14 +162,39 @@ int main(int argc, char *argv[])
     }
     MainWindow window(ports.lines());
     DeviceChooser chooser(window, ports);
-    if (!devices.log.isEmpty())
+    // Faults that leave the line working: a notice each, told on standard
+    // error too for the service's journal.
+    const auto notice = [&window](const QString &text) {
+        tell(text);
+        auto *box = new QMessageBox(QMessageBox::Warning, window.windowTitle(), text,
+                                    QMessageBox::Ok, &window);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+    };
+    QObject::connect(&window.console().comm(), &MSComm::lineWarning, &window, notice);
+    if (!devices.log.isEmpty()) {
         log.follow(window.console());
+        // One notice for each spell of failures.
+        QObject::connect(&log, &TrafficLog::failed, &window, notice);
+    }
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    const EndSignals endSignals(
-        [&window] { window.control<QPushButton>(QStringLiteral("Command16"))->click(); });
+    // A signal ends the console as END does, also while a warning of the
+    // start-up waits for the operator: END closes the port and the window, and
+    // any modal box (one shown meanwhile too) is closed so that start-up returns.
+    QTimer closeModal;
+    closeModal.setInterval(10);
+    QObject::connect(&closeModal, &QTimer::timeout, &app, [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    const EndSignals endSignals([&window, &closeModal](int signal) {
+        tell(QStringLiteral("ended by %1").arg(EndSignals::name(signal)));
+        window.control<QPushButton>(QStringLiteral("Command16"))->click();
+        closeModal.start();
+    });
     window.Form_Load();
-    // A signal during the start-up warning has ended the program already.
     if (endSignals.received())
         return 0;
     window.show();

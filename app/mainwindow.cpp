@@ -47,6 +47,7 @@ MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
             [this](const QString &description) { m_warningBox(description); });
     connect(&m_console, &Console::refused, m_notice, &RefusalNotice::tell);
     connect(&m_console, &Console::lineLost, m_notice, &RefusalNotice::tellNow);
+    connect(&m_console, &Console::transmitted, m_notice, &RefusalNotice::withdraw);
     connect(&timer(3), &QTimer::timeout, this, &MainWindow::Timer3_Timer);
     wireControls();
     m_image1 = control(QStringLiteral("Image1"));

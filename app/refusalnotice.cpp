@@ -34,6 +34,12 @@ void RefusalNotice::tellNow(const QString &description)
     emit told(description);
 }
 
+void RefusalNotice::withdraw()
+{
+    if (m_box)
+        m_box->hide();
+}
+
 bool RefusalNotice::isShown() const
 {
     return m_box && m_box->isVisible();

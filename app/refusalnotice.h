@@ -23,6 +23,9 @@ public:
     // Told regardless of operator actions (the line went away by itself).
     void tellNow(const QString &description);
 
+    // A command went out: what the notice said no longer holds.
+    void withdraw();
+
     bool isShown() const;
     QString text() const;
 

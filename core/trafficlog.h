@@ -1,31 +1,59 @@
 #pragma once
 
+#include "rxlines.h"
+
+#include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
+#include <QTimer>
 
 class Console;
 class MSComm;
 
-// Appends one line per transmission and per reception to a file: the local
-// time with milliseconds, the port, TX or RX and the characters in trace form.
-// Every line is handed to the system as soon as it is written, so a killed
-// program leaves all lines up to its end.
+// Appends one line per transmission and per reply to a file: the local time
+// with milliseconds, the port, TX or RX and the characters in trace form (RX
+// lines in the bounded form of RxLines). Every line is handed to the system in
+// one write as soon as it is due, so a killed program leaves all lines up to
+// its end; a line that does not fit is taken back whole, never left torn. A
+// log moved or deleted while it is written (as log rotation does) is opened
+// again by its name.
 class TrafficLog : public QObject
 {
     Q_OBJECT
 
 public:
     explicit TrafficLog(const QString &path, QObject *parent = nullptr);
+    ~TrafficLog() override;
 
     // Opens the file for appending; false with errorString() saying why.
     bool open();
     QString errorString() const;
 
     // Records what crosses the port of `comm` from now on.
-    void follow(const Console &console);
+    void follow(Console &console);
 
-    void write(const MSComm &comm, const char *direction, const QString &characters);
+    bool failedOnce() const { return m_failedOnce; }
+    // Writes the reply still being received, as the end of its window does.
+    void flush();
+
+signals:
+    // A line could not be written; told once for each spell of failures.
+    void failed(const QString &description);
 
 private:
+    void write(const char *direction, const QStringList &traces);
+    bool writeLine(const QByteArray &line);
+    bool reopenIfMoved();
+    void fail(const QString &why);
+
+    QString m_path;
     QFile m_file;
+    const MSComm *m_comm = nullptr;
+    int m_port = 1; // of the latest line
+    RxLines m_rx;
+    QElapsedTimer m_clock;
+    QTimer m_due;
+    QString m_openError;
+    bool m_failing = false;
+    bool m_failedOnce = false;
 };

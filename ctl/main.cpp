@@ -1,4 +1,5 @@
 #include "core/console.h"
+#include "core/endsignals.h"
 #include "core/trafficlog.h"
 #include "options.h"
 #include "report.h"
@@ -7,12 +8,14 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
 
 // projector-ctl: the console's commands from the command line, on the same
 // core as the window and without a display.
 namespace {
 
-enum Exit { Answered = 0, NotAnswered = 1, Usage = 2, LineFailed = 3 };
+// A log that cannot be written is the same failure as one that cannot be opened.
+enum Exit { Answered = 0, NotAnswered = 1, Usage = 2, LogFailed = 2, LineFailed = 3 };
 
 void tell(const QString &message)
 {
@@ -42,8 +45,25 @@ int main(int argc, char *argv[])
 
     const QString device = options->line;
     Console console([device](int port) { return port == 1 ? makeLine(device) : nullptr; });
-    if (!options->log.isEmpty())
+    // A signal ends the program at once, wherever it waits: the line is closed
+    // (its lock with it), and what was interrupted is told.
+    QString doing = QStringLiteral("while opening %1").arg(device);
+    const EndSignals endSignals(
+        [&console, &log, &doing](int signal) {
+            console.end();
+            log.flush();
+            tell(QStringLiteral("interrupted by %1 %2").arg(EndSignals::name(signal), doing));
+            std::fflush(stdout);
+            std::_Exit(EndSignals::exitStatus(signal));
+        },
+        true);
+    console.comm().setLostAdvice(QStringLiteral("Run the command again when it is back."));
+    QObject::connect(&console.comm(), &MSComm::lineWarning, &app, &tell);
+    if (!options->log.isEmpty()) {
         log.follow(console);
+        // Told at once; the commands go on, and the exit status says it.
+        QObject::connect(&log, &TrafficLog::failed, &app, &tell);
+    }
     if (!console.Form_Load() || !console.chooseSpeed(options->settings)) {
         tell(console.port().errorDescription());
         return LineFailed;
@@ -53,6 +73,7 @@ int main(int argc, char *argv[])
     Session session(console);
     int exit = Answered;
     for (const Job &job : options->jobs) {
+        doing = QStringLiteral("while sending \"%1\"").arg(job.command);
         const Outcome outcome = session.run(job);
         report::printOutcome(outcome, options->json);
         if (outcome.result == Outcome::Result::LineFailed) {
@@ -63,7 +84,11 @@ int main(int argc, char *argv[])
         if (!outcome.answered())
             exit = NotAnswered;
     }
+    doing = QStringLiteral("while the last command left for the line");
     session.drain();
     console.end();
+    log.flush();
+    if (log.failedOnce() && exit != LineFailed)
+        exit = LogFailed;
     return exit;
 }

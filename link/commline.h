@@ -46,6 +46,8 @@ signals:
     void readyRead();
     // The device went away. The line has closed itself; `reason` says why.
     void lost(const QString &reason);
+    // The line stays open but works otherwise than asked; `reason` says how.
+    void warning(const QString &reason);
     void opened();
     void openFailed(const QString &reason);
 };

@@ -1,8 +1,10 @@
 #include "deviceline.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -24,7 +26,9 @@ QString notASerialDevice(const QString &device, bool askCharacterDevice)
     const QByteArray path = QFile::encodeName(device);
     struct stat st = {};
     if (::stat(path.constData(), &st) != 0)
-        return {};
+        return errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG
+                   ? QStringLiteral("the device does not exist")
+                   : QString();
     const auto refuse = [](const char *what) {
         return QStringLiteral("it is not a serial device%1").arg(QLatin1String(what));
     };
@@ -53,11 +57,40 @@ QString notASerialDevice(const QString &device, bool askCharacterDevice)
     return {};
 }
 
+// "projector-ctl (process 1234)", from the lock file that programs using a
+// serial device keep: its process id, then (as Qt writes it) the program's name.
+QString lockHolder(const QString &device)
+{
+    const QString name = QStringLiteral("LCK..") + device.section(u'/', 2).replace(u'/', u'_');
+    for (const char *folder : {"/run/lock/", "/var/lock/"}) {
+        QFile lock(QLatin1String(folder) + name);
+        if (!lock.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> lines = lock.read(512).split('\n');
+        bool isNumber = false;
+        const qint64 pid = lines.value(0).trimmed().toLongLong(&isNumber);
+        if (!isNumber || pid <= 0)
+            continue;
+        QString program = QString::fromLocal8Bit(lines.value(1).trimmed());
+        if (program.isEmpty()) {
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+            if (comm.open(QIODevice::ReadOnly))
+                program = QString::fromLocal8Bit(comm.readAll().trimmed());
+        }
+        if (program.isEmpty())
+            program = QStringLiteral("another program");
+        return QStringLiteral("%1 (process %2)").arg(program).arg(pid);
+    }
+    return {};
+}
+
 } // namespace
 
 DeviceLine::DeviceLine(const QString &device, QObject *parent) : CommLine(parent), m_device(device)
 {
     m_port.setPortName(device);
+    // Bounded: a device streaming without pause waits in the system meanwhile.
+    m_port.setReadBufferSize(64 * 1024);
     connect(&m_port, &QSerialPort::readyRead, this, &CommLine::readyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &DeviceLine::onError);
 }
@@ -121,16 +154,17 @@ QString DeviceLine::openFailure() const
         return QStringLiteral("the device does not exist");
     case QSerialPort::OpenError:
         return QStringLiteral("the device is already open");
-    case QSerialPort::PermissionError:
+    case QSerialPort::PermissionError: {
 #ifdef Q_OS_UNIX
-        if (QFileInfo::exists(m_device)
-            && ::access(QFile::encodeName(m_device).constData(), R_OK | W_OK) != 0)
+        if (::geteuid() != 0 && ::access(QFile::encodeName(m_device).constData(), R_OK | W_OK) != 0)
             return QStringLiteral("permission denied: the user must be allowed to use serial "
                                   "devices (on Debian, a member of the group dialout)");
 #endif
-        return QStringLiteral("the device is in use by another program, or permission was "
-                              "denied (%1)")
+        if (const QString holder = lockHolder(m_device); !holder.isEmpty())
+            return QStringLiteral("the device is in use by %1").arg(holder);
+        return QStringLiteral("the device is in use by another program (%1)")
             .arg(m_port.errorString());
+    }
     case QSerialPort::UnsupportedOperationError:
         return QStringLiteral("the device does not support these settings");
     default:

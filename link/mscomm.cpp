@@ -4,6 +4,8 @@ MSComm::MSComm(LineFactory factory, QObject *parent)
     : QObject(parent), m_factory(std::move(factory))
 {
     m_settings = *parseSettings(m_settingsText).settings;
+    m_receivePace.setSingleShot(true);
+    connect(&m_receivePace, &QTimer::timeout, this, &MSComm::raiseReceive);
 }
 
 MSComm::~MSComm()
@@ -92,6 +94,10 @@ bool MSComm::setPortOpen(bool open)
             if (raw == line())
                 onLineLost(reason);
         });
+        connect(raw, &CommLine::warning, this, [this, raw](const QString &reason) {
+            if (raw == line())
+                emit lineWarning(QStringLiteral("%1: %2.").arg(portLabel(), reason));
+        });
         connect(raw, &CommLine::opened, this, [this, raw] {
             if (raw == line())
                 emit portOpened();
@@ -105,6 +111,7 @@ bool MSComm::setPortOpen(bool open)
         m_lines[m_commPort] = std::move(made);
     }
     m_inBuffer.clear();
+    m_receivePace.stop();
     if (!line()->open(m_settings))
         return fail(QStringLiteral("could not be opened: %1").arg(line()->errorString()));
     return true;
@@ -114,7 +121,13 @@ bool MSComm::setOutput(const QString &text)
 {
     if (!portOpen() && !portOpening())
         return fail(QStringLiteral("the port is not open, so the command was not sent"));
-    if (!line()->write(text.toLatin1()))
+    // The line is ASCII: any other character goes out as "?", as its trace shows it.
+    QByteArray bytes = text.toLatin1();
+    for (char &byte : bytes) {
+        if (quint8(byte) > 127)
+            byte = '?';
+    }
+    if (!line()->write(bytes))
         return fail(QStringLiteral("the command was not sent: %1").arg(line()->errorString()));
     return true;
 }
@@ -137,9 +150,45 @@ void MSComm::collectInput(CommLine *from)
 {
     if (from != line() || !from->isOpen())
         return;
+    // A stream is read at the pace of the screen: until then it waits in the
+    // line, whose buffer is bounded. Only the latest characters can be shown.
+    if (m_receivePace.isActive())
+        return;
     m_inBuffer += from->readAll();
+    if (m_inBuffer.size() > kInputKept)
+        m_inBuffer.remove(0, m_inBuffer.size() - kInputKept);
+    if (m_inBuffer.isEmpty() || m_receivePace.isActive())
+        return;
+    const qint64 since = m_lastReceive.isValid() ? m_lastReceive.elapsed() : kReceivePaceMs;
+    const bool streaming
+        = m_lastReceiveSize >= kStreamingBytes || m_inBuffer.size() >= kStreamingBytes;
+    if (streaming && since < kReceivePaceMs)
+        m_receivePace.start(int(kReceivePaceMs - since));
+    else
+        raiseReceive();
+}
+
+void MSComm::raisePendingReceive()
+{
+    if (!m_receivePace.isActive())
+        return;
+    m_receivePace.stop();
+    raiseReceive();
+}
+
+// Replies are told at once, also in pieces; only a stream of more characters
+// than any reply has is gathered into one event per redraw of the screen.
+void MSComm::raiseReceive()
+{
+    if (!portOpen())
+        return;
+    m_inBuffer += line()->readAll();
+    if (m_inBuffer.size() > kInputKept)
+        m_inBuffer.remove(0, m_inBuffer.size() - kInputKept);
     if (m_inBuffer.isEmpty())
         return;
+    m_lastReceive.start();
+    m_lastReceiveSize = m_inBuffer.size();
     m_commEvent = comEvReceive;
     emit onComm();
 }
@@ -147,9 +196,8 @@ void MSComm::collectInput(CommLine *from)
 void MSComm::onLineLost(const QString &reason)
 {
     m_commEvent = comEventLineLost;
-    m_error = QStringLiteral("%1 was closed: the device went away (%2). Choose the port again "
-                             "in the port panel when it is back.")
-                  .arg(portLabel(), reason);
+    m_error = QStringLiteral("%1 was closed: the device went away (%2). %3")
+                  .arg(portLabel(), reason, m_lostAdvice);
     emit onComm();
     emit lineLost(m_error);
 }

@@ -2,8 +2,10 @@
 
 #include "commline.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -28,6 +30,13 @@ public:
     // Makes the line that stands behind a port number; nullptr for none.
     using LineFactory = std::function<std::unique_ptr<CommLine>(int port)>;
 
+    // Received characters kept between two reads of Input: the latest.
+    static constexpr qsizetype kInputKept = 32767;
+    // Receive events of a stream (this many characters in one arrival, more
+    // than any reply has) follow each other no faster than a screen redraws.
+    static constexpr int kReceivePaceMs = 16;
+    static constexpr qsizetype kStreamingBytes = 256;
+
     explicit MSComm(LineFactory factory, QObject *parent = nullptr);
     ~MSComm() override;
 
@@ -49,7 +58,14 @@ public:
     // Bytes written that have not yet left the computer.
     qint64 outBufferCount() const;
 
+    // Characters a stream's pace holds back are announced now, for a driver
+    // that steps the line itself instead of letting time pass.
+    void raisePendingReceive();
+
     QString errorDescription() const { return m_error; }
+
+    // What the description of a lost line advises; the window's port panel by default.
+    void setLostAdvice(const QString &advice) { m_lostAdvice = advice; }
 
     // The line behind the current port, if one has been made.
     CommLine *line() const;
@@ -58,6 +74,8 @@ signals:
     void onComm();
     // Told once when the open port's device went away and the port closed.
     void lineLost(const QString &description);
+    // The open line works, but not as asked (a server applied another speed).
+    void lineWarning(const QString &description);
     // A port that opens in the background (a connection) is open now, or could
     // not be opened; errorDescription() says why.
     void portOpened();
@@ -67,6 +85,7 @@ private:
     bool fail(const QString &reason);
     QString portLabel() const;
     void collectInput(CommLine *from);
+    void raiseReceive();
     void onLineLost(const QString &reason);
 
     LineFactory m_factory;
@@ -75,6 +94,11 @@ private:
     QString m_settingsText = QStringLiteral("9600,N,8,1");
     SerialSettings m_settings;
     QByteArray m_inBuffer;
+    QElapsedTimer m_lastReceive;
+    qsizetype m_lastReceiveSize = 0;
+    QTimer m_receivePace;
     qint16 m_commEvent = 0;
     QString m_error;
+    QString m_lostAdvice
+        = QStringLiteral("Choose the port again in the port panel when it is back.");
 };

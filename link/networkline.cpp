@@ -1,6 +1,7 @@
 #include "networkline.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 #ifdef Q_OS_UNIX
@@ -31,11 +32,11 @@ NetworkLine::~NetworkLine()
 void NetworkLine::makeSocket()
 {
     m_socket = new QTcpSocket(this);
+    m_socket->setReadBufferSize(kHeldBytes);
     connect(m_socket, &QTcpSocket::connected, this, &NetworkLine::onConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &NetworkLine::onReadyRead);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &NetworkLine::onSocketError);
     connect(m_socket, &QTcpSocket::disconnected, this, &NetworkLine::onDisconnected);
-    connect(m_socket, &QTcpSocket::bytesWritten, this, &NetworkLine::onBytesWritten);
 }
 
 QString NetworkLine::where() const
@@ -68,6 +69,10 @@ bool NetworkLine::open(const SerialSettings &settings)
     m_settings = settings;
     m_telnet = TelnetCodec();
     m_wireFreeUs = 0;
+    m_stormSecondMs = m_clock.elapsed();
+    m_stormStart = 0;
+    m_warnedBaud.reset();
+    m_firstBytes.clear();
     m_queued.clear();
     m_received.clear();
     m_state = State::Connecting;
@@ -133,6 +138,7 @@ void NetworkLine::onConnected()
     ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
     ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &unackedMs, sizeof unackedMs);
 #endif
+    m_openedMs = m_clock.elapsed();
     if (m_endpoint.protocol == Protocol::Raw) {
         finishOpening({});
         return;
@@ -143,9 +149,16 @@ void NetworkLine::onConnected()
 
 void NetworkLine::onReadyRead()
 {
-    QByteArray bytes = m_socket->readAll();
+    // While what was received is not taken, the rest stays with the socket,
+    // whose buffer is bounded: a server streaming without pause is held back
+    // by TCP itself.
+    if (m_state == State::Open && m_received.size() >= kHeldBytes)
+        return;
+    QByteArray bytes = m_socket->read(kHeldBytes);
     if (m_endpoint.protocol == Protocol::Rfc2217) {
         bytes = m_telnet.receive(bytes);
+        if (storming())
+            return;
         if (const QByteArray replies = m_telnet.takeReplies(); !replies.isEmpty())
             send(replies);
         if (m_state == State::Negotiating) {
@@ -159,10 +172,34 @@ void NetworkLine::onReadyRead()
             return;
         }
     }
+    if (m_endpoint.protocol == Protocol::Rfc2217)
+        checkServerSpeed();
+    if (m_firstBytes.size() < 256)
+        m_firstBytes += bytes.left(256 - m_firstBytes.size());
     if (m_state != State::Open || bytes.isEmpty())
         return;
     m_received += bytes;
     emit readyRead();
+}
+
+bool NetworkLine::storming()
+{
+    const qint64 now = m_clock.elapsed();
+    if (now - m_stormSecondMs >= 1000) {
+        m_stormSecondMs = now;
+        m_stormStart = m_telnet.negotiationsReceived();
+        return false;
+    }
+    if (m_telnet.negotiationsReceived() - m_stormStart <= quint64(kNegotiationsPerSecond))
+        return false;
+    const QString why = QStringLiteral("the server sent more than %1 Telnet negotiations in a "
+                                       "second, without end")
+                            .arg(kNegotiationsPerSecond);
+    if (m_state == State::Open)
+        drop(why);
+    else
+        finishOpening(why);
+    return true;
 }
 
 void NetworkLine::onSocketError(QAbstractSocket::SocketError error)
@@ -178,11 +215,38 @@ void NetworkLine::onDisconnected()
     onSocketError(QAbstractSocket::RemoteHostClosedError);
 }
 
+void NetworkLine::checkServerSpeed()
+{
+    const std::optional<quint32> applied = m_telnet.serverPort().baudRate;
+    if (!applied || *applied == quint32(m_settings.baudRate) || applied == m_warnedBaud)
+        return;
+    m_warnedBaud = applied;
+    emit warning(QStringLiteral("the server at %1 applied %2 baud on its port instead of the %3 "
+                                "baud asked for")
+                     .arg(where())
+                     .arg(*applied)
+                     .arg(m_settings.baudRate));
+}
+
+// What a server wrote as it ended a connection it had only just made,
+// when that is text.
+QString NetworkLine::serverText() const
+{
+    if (m_firstBytes.isEmpty() || m_clock.elapsed() - m_openedMs > 3000)
+        return {};
+    const QString text = QString::fromLatin1(m_firstBytes).simplified();
+    const bool printable = std::all_of(
+        text.begin(), text.end(), [](QChar c) { return c.unicode() >= 32 && c.unicode() < 127; });
+    return printable && text.size() >= 4 ? text : QString();
+}
+
 void NetworkLine::drop(const QString &why)
 {
     m_state = State::Closed;
     m_socket->abort();
     m_error = QStringLiteral("the connection to %1 ended: %2").arg(where(), why);
+    if (const QString said = serverText(); !said.isEmpty())
+        m_error += QStringLiteral("; the server said \"%1\"").arg(said);
     emit lost(m_error);
 }
 
@@ -258,7 +322,12 @@ bool NetworkLine::write(const QByteArray &bytes)
         m_error = QStringLiteral("the port is not open");
         return false;
     }
-    return send(m_endpoint.protocol == Protocol::Rfc2217 ? m_telnet.encodeData(bytes) : bytes);
+    if (!send(m_endpoint.protocol == Protocol::Rfc2217 ? m_telnet.encodeData(bytes) : bytes))
+        return false;
+    // Only the data crosses the far serial wire; Telnet's own bytes do not.
+    m_wireFreeUs
+        = std::max(m_wireFreeUs, nowUs()) + bytes.size() * m_settings.characterMicroseconds();
+    return true;
 }
 
 bool NetworkLine::send(const QByteArray &bytes)
@@ -273,14 +342,9 @@ bool NetworkLine::send(const QByteArray &bytes)
 
 QByteArray NetworkLine::readAll()
 {
+    if (m_socket->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &NetworkLine::onReadyRead, Qt::QueuedConnection);
     return std::exchange(m_received, {});
-}
-
-// Telnet commands are counted as if they crossed the wire too: a little
-// early, never late.
-void NetworkLine::onBytesWritten(qint64 bytes)
-{
-    m_wireFreeUs = std::max(m_wireFreeUs, nowUs()) + bytes * m_settings.characterMicroseconds();
 }
 
 qint64 NetworkLine::bytesWaiting() const
@@ -290,5 +354,6 @@ qint64 NetworkLine::bytesWaiting() const
     const double leftUs = m_wireFreeUs - nowUs();
     const qint64 onWire
         = leftUs > 0 ? qint64(std::ceil(leftUs / m_settings.characterMicroseconds())) : 0;
-    return m_socket->bytesToWrite() + onWire;
+    // The data still in the socket is on its way to the wire and counted there.
+    return std::max(m_socket->bytesToWrite(), onWire);
 }

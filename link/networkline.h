@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTcpSocket>
 #include <functional>
+#include <optional>
 
 class QTimer;
 
@@ -33,6 +34,11 @@ public:
     static constexpr int kConnectBoundMs = 3000;
     // How long an ended connection may wait for the server to end it too.
     static constexpr int kEndBoundMs = 1000;
+    // More Telnet negotiations than this within a second end the connection:
+    // a server that sends them without end is out of order.
+    static constexpr int kNegotiationsPerSecond = 500;
+    // Received bytes held for the reader at most; the rest waits in TCP.
+    static constexpr qint64 kHeldBytes = 64 * 1024;
 
     NetworkLine(QString device, Endpoint endpoint, QObject *parent = nullptr);
     ~NetworkLine() override;
@@ -70,7 +76,6 @@ private:
     void onReadyRead();
     void onSocketError(QAbstractSocket::SocketError error);
     void onDisconnected();
-    void onBytesWritten(qint64 bytes);
     void finishOpening(const QString &failure);
     void drop(const QString &reason);
     bool send(const QByteArray &bytes);
@@ -93,4 +98,14 @@ private:
     QString m_error;
     QElapsedTimer m_clock;
     double m_wireFreeUs = 0;
+    qint64 m_stormSecondMs = 0;
+    quint64 m_stormStart = 0; // negotiations received before that second
+    bool storming();
+    void checkServerSpeed();
+    QString serverText() const;
+    std::optional<quint32> m_warnedBaud; // the server's speed last warned of
+    // The first bytes of the connection: a server that cannot open its own
+    // port says so in them before it closes.
+    QByteArray m_firstBytes;
+    qint64 m_openedMs = 0;
 };

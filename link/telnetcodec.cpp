@@ -145,6 +145,7 @@ void TelnetCodec::reply(quint8 command, quint8 option)
 // answer to our own request is never answered again (RFC 854).
 void TelnetCodec::negotiate(quint8 command, quint8 option)
 {
+    ++m_negotiations;
     const bool enable = command == WILL || command == DO;
     const bool local = command == DO || command == DONT;
     OptionState &state = local ? m_local[option] : m_remote[option];
@@ -173,6 +174,7 @@ void TelnetCodec::negotiate(quint8 command, quint8 option)
 
 void TelnetCodec::subnegotiation()
 {
+    ++m_negotiations;
     if (m_sub.size() < 2 || quint8(m_sub.at(0)) != ComPortOption)
         return;
     const int code = quint8(m_sub.at(1)) - kServerAnswer;

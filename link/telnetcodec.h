@@ -63,6 +63,9 @@ public:
     // bits, parity, stop bits, no flow control, DTR on, RTS off.
     static QByteArray settingsRequest(const SerialSettings &settings);
 
+    // Negotiations (WILL, WONT, DO, DONT, sub-negotiations) received so far.
+    quint64 negotiationsReceived() const { return m_negotiations; }
+
     ComPort comPort() const;
     bool sendsBinary() const { return m_local[TransmitBinary] == Yes; }
     bool receivesBinary() const { return m_remote[TransmitBinary] == Yes; }
@@ -89,4 +92,5 @@ private:
     bool m_started = false;
     QByteArray m_replies;
     ServerPort m_server;
+    quint64 m_negotiations = 0;
 };

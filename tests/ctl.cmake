@@ -3,8 +3,10 @@ console_add_test(tst_ctlprogram SOURCES tst_ctlprogram.cpp support/ptypair.h LIB
 target_compile_definitions(tst_ctlprogram PRIVATE PROJECTOR_CTL_PATH="$<TARGET_FILE:projector-ctl>")
 add_dependencies(tst_ctlprogram projector-ctl)
 console_add_test(tst_ctlnames SOURCES tst_ctlnames.cpp LIBS console_ctl console_window)
-console_add_test(tst_trafficlog SOURCES tst_trafficlog.cpp support/ptypair.h LIBS Qt6::Core)
+console_add_test(tst_trafficlog SOURCES tst_trafficlog.cpp support/ptypair.h support/signals.h
+    LIBS Qt6::Core)
 target_compile_definitions(tst_trafficlog PRIVATE
     PROJECTOR_CTL_PATH="$<TARGET_FILE:projector-ctl>"
     PROJECTOR_CONSOLE_PATH="$<TARGET_FILE:projector-console>")
 add_dependencies(tst_trafficlog projector-ctl projector-console)
+console_add_test(tst_rxlines SOURCES tst_rxlines.cpp LIBS console_core)

@@ -11,3 +11,7 @@ console_add_test(tst_networkline
             ${CMAKE_CURRENT_LIST_DIR}/support/ptypair.h
             ${CMAKE_CURRENT_LIST_DIR}/support/ser2net.h
     LIBS console_window)
+console_add_test(tst_misbehavingserver
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_misbehavingserver.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/support/ser2net.h
+    LIBS console_link)

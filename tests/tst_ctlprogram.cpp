@@ -1,4 +1,5 @@
 #include "support/ptypair.h"
+#include "support/signals.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -7,6 +8,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <csignal>
 
 // Runs the built projector-ctl as scripts and schedules do, on the simulated
 // line and on a pseudo-terminal whose far end the test plays.
@@ -31,6 +34,8 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void unopenableLine();
+    void signalEndsAsTheWindowDoes_data();
+    void signalEndsAsTheWindowDoes();
 
 private:
     void start(const QStringList &arguments);
@@ -328,6 +333,35 @@ void CtlProgramTest::unopenableLine()
     QCOMPARE(m_ctl.exitCode(), 3);
     const QString errors = QString::fromLocal8Bit(m_ctl.readAllStandardError());
     QVERIFY2(errors.contains(QStringLiteral("/dev/nonexistent-line")), qPrintable(errors));
+}
+
+void CtlProgramTest::signalEndsAsTheWindowDoes_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
+    QTest::newRow("SIGPIPE") << SIGPIPE;
+}
+
+// Line closed, lock removed, a word of what was interrupted, 128 + signal.
+void CtlProgramTest::signalEndsAsTheWindowDoes()
+{
+    QFETCH(int, signal);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    start({"--line", pty.slavePath(), "--hold", "8000", "VOL +"});
+    QTRY_VERIFY(deviceLockHeld(pty.slavePath()) && catchesSignal(m_ctl.processId(), signal));
+    QByteArray sent; // the hold is on the line
+    QTRY_VERIFY(!(sent += pty.takeAll()).isEmpty());
+    QCOMPARE(::kill(m_ctl.processId(), signal), 0);
+    QVERIFY(m_ctl.waitForFinished(3000));
+    QCOMPARE(m_ctl.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_ctl.exitCode(), 128 + signal);
+    QVERIFY(!deviceLockHeld(pty.slavePath()));
+    const QString errors = QString::fromUtf8(m_ctl.readAllStandardError());
+    QVERIFY2(errors.contains(QStringLiteral("interrupted by SIG")) && errors.contains(u"\"VOL +\""),
+             qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(CtlProgramTest)

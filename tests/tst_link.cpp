@@ -3,10 +3,13 @@
 #include "link/mscomm.h"
 #include "link/trace.h"
 #include "support/fakeline.h"
+#include "support/ptypair.h"
 
+#include <QEventLoop>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -31,6 +34,7 @@ private slots:
     void outputRefusedWhileClosed();
     void receivedBytesBecomeCharactersOneForOne();
     void receiveEventComesBetweenEvents();
+    void floodIsGatheredAtScreenPace();
     void lostLineIsToldOnce();
 };
 
@@ -70,10 +74,12 @@ void LinkTest::traceExamples_data()
     QTest::newRow("empty") << QString() << QStringLiteral(" ");
     QTest::newRow("status query") << QStringLiteral("CR0\r") << QStringLiteral(" C R 0 CR ");
     QTest::newRow("control order") << QStringLiteral("\n\r\x06") << QStringLiteral(" LF CR ACK ");
-    QTest::newRow("code 20 joins") << QStringLiteral("\x14" "5") << QStringLiteral(" &5 ");
+    QTest::newRow("code 20 joins") << QStringLiteral("\x14"
+                                                     "5")
+                                   << QStringLiteral(" &5 ");
     QTest::newRow("letters") << QStringLiteral("z{Aa[") << QStringLiteral(" z ? A a [ ");
-    QTest::newRow("space doubles") << QStringLiteral("CF IMAGE")
-                                   << QStringLiteral(" C F   I M A G E ");
+    QTest::newRow("space doubles")
+        << QStringLiteral("CF IMAGE") << QStringLiteral(" C F   I M A G E ");
     QTest::newRow("nul") << QString(QChar(0)) << QStringLiteral(" ? ");
 }
 
@@ -116,29 +122,51 @@ void LinkTest::settingsRefused_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("complaint");
-    QTest::newRow("empty") << "" << "separated by commas";
-    QTest::newRow("three fields") << "9600,N,8" << "separated by commas";
-    QTest::newRow("five fields") << "9600,N,8,1,1" << "separated by commas";
-    QTest::newRow("baud word") << "fast,N,8,1" << "baud rate";
-    QTest::newRow("baud zero") << "0,N,8,1" << "baud rate";
-    QTest::newRow("baud negative") << "-9600,N,8,1" << "baud rate";
-    QTest::newRow("baud plus") << "+9600,N,8,1" << "baud rate";
-    QTest::newRow("baud leading space") << " 9600,N,8,1" << "baud rate";
-    QTest::newRow("baud trailing space") << "9600 ,N,8,1" << "baud rate";
-    QTest::newRow("baud leading zero") << "09600,N,8,1" << "baud rate";
-    QTest::newRow("baud too large") << "99999999999,N,8,1" << "baud rate";
-    QTest::newRow("baud nul") << QString::fromLatin1("960\0" "0,N,8,1", 11) << "baud rate";
+    QTest::newRow("empty") << ""
+                           << "separated by commas";
+    QTest::newRow("three fields") << "9600,N,8"
+                                  << "separated by commas";
+    QTest::newRow("five fields") << "9600,N,8,1,1"
+                                 << "separated by commas";
+    QTest::newRow("baud word") << "fast,N,8,1"
+                               << "baud rate";
+    QTest::newRow("baud zero") << "0,N,8,1"
+                               << "baud rate";
+    QTest::newRow("baud negative") << "-9600,N,8,1"
+                                   << "baud rate";
+    QTest::newRow("baud plus") << "+9600,N,8,1"
+                               << "baud rate";
+    QTest::newRow("baud leading space") << " 9600,N,8,1"
+                                        << "baud rate";
+    QTest::newRow("baud trailing space") << "9600 ,N,8,1"
+                                         << "baud rate";
+    QTest::newRow("baud leading zero") << "09600,N,8,1"
+                                       << "baud rate";
+    QTest::newRow("baud too large") << "99999999999,N,8,1"
+                                    << "baud rate";
+    QTest::newRow("baud nul") << QString::fromLatin1("960\0"
+                                                     "0,N,8,1",
+                                                     11)
+                              << "baud rate";
     QTest::newRow("parity nul") << QString::fromLatin1("9600,N\0,8,1", 11) << "parity";
     QTest::newRow("data nul") << QString::fromLatin1("9600,N,8\0,1", 11) << "data bits";
     QTest::newRow("stop nul") << QString::fromLatin1("9600,N,8,1\0", 11) << "stop bits";
-    QTest::newRow("parity lower") << "9600,n,8,1" << "parity";
-    QTest::newRow("parity X") << "9600,X,8,1" << "parity";
-    QTest::newRow("parity long") << "9600,NN,8,1" << "parity";
-    QTest::newRow("data 4") << "9600,N,4,1" << "data bits";
-    QTest::newRow("data 9") << "9600,N,9,1" << "data bits";
-    QTest::newRow("stop 3") << "9600,N,8,3" << "stop bits";
-    QTest::newRow("stop 1.0") << "9600,N,8,1.0" << "stop bits";
-    QTest::newRow("spaces") << "9600, N,8,1" << "parity";
+    QTest::newRow("parity lower") << "9600,n,8,1"
+                                  << "parity";
+    QTest::newRow("parity X") << "9600,X,8,1"
+                              << "parity";
+    QTest::newRow("parity long") << "9600,NN,8,1"
+                                 << "parity";
+    QTest::newRow("data 4") << "9600,N,4,1"
+                            << "data bits";
+    QTest::newRow("data 9") << "9600,N,9,1"
+                            << "data bits";
+    QTest::newRow("stop 3") << "9600,N,8,3"
+                            << "stop bits";
+    QTest::newRow("stop 1.0") << "9600,N,8,1.0"
+                              << "stop bits";
+    QTest::newRow("spaces") << "9600, N,8,1"
+                            << "parity";
 }
 
 void LinkTest::settingsRefused()
@@ -182,11 +210,22 @@ void LinkTest::deviceOpenFailureSaysWhatIsWrong_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("complaint");
-    QTest::newRow("/dev/null") << "null" << "it is not a serial device";
-    QTest::newRow("regular file") << "file" << "it is not a serial device but a regular file";
-    QTest::newRow("FIFO") << "fifo" << "it is not a serial device but a FIFO";
-    QTest::newRow("directory") << "directory" << "it is not a serial device but a directory";
-    QTest::newRow("missing") << "missing" << "the device does not exist";
+    QTest::newRow("/dev/null") << "null"
+                               << "it is not a serial device";
+    QTest::newRow("regular file") << "file"
+                                  << "it is not a serial device but a regular file";
+    QTest::newRow("FIFO") << "fifo"
+                          << "it is not a serial device but a FIFO";
+    QTest::newRow("directory") << "directory"
+                               << "it is not a serial device but a directory";
+    QTest::newRow("missing") << "missing"
+                             << "the device does not exist";
+    QTest::newRow("missing, 251 characters") << "long"
+                                             << "the device does not exist";
+    QTest::newRow("held by another") << "busy"
+                                     << QStringLiteral("the device is in use by %1 (process %2)")
+                                            .arg(QCoreApplication::applicationName())
+                                            .arg(QCoreApplication::applicationPid());
 }
 
 void LinkTest::deviceOpenFailureSaysWhatIsWrong()
@@ -205,6 +244,14 @@ void LinkTest::deviceOpenFailureSaysWhatIsWrong()
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     } else if (kind == u"directory") {
         QVERIFY(QDir().mkdir(path));
+    } else if (kind == u"long") {
+        path = QStringLiteral("/dev/") + QString(251, u'x');
+    }
+    PtyPair pty;
+    DeviceLine holder(pty.slavePath());
+    if (kind == u"busy") {
+        QVERIFY(holder.open(SerialSettings{}));
+        path = pty.slavePath();
     }
     DeviceLine line(path);
     QVERIFY(!line.open(SerialSettings{}));
@@ -280,6 +327,37 @@ void LinkTest::receiveEventComesBetweenEvents()
     c.comm.setPortOpen(false);
     QTest::qWait(20);
     QCOMPARE(events.count(), 1);
+}
+
+// A line streaming without pause: receive events no faster than the screen
+// redraws, each with the latest characters only.
+void LinkTest::floodIsGatheredAtScreenPace()
+{
+    Component c;
+    QVERIFY(c.comm.setPortOpen(true));
+    qsizetype events = 0;
+    QString last;
+    connect(&c.comm, &MSComm::onComm, this, [&] {
+        ++events;
+        last = c.comm.input();
+        QVERIFY(last.size() <= MSComm::kInputKept);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    int fed = 0;
+    QTimer stream;
+    connect(&stream, &QTimer::timeout, this,
+            [&] { c.line->feed(QByteArray(4000, char('A' + fed++ % 26))); });
+    stream.setTimerType(Qt::PreciseTimer);
+    stream.start(1);
+    QEventLoop flood;
+    QTimer::singleShot(300, &flood, &QEventLoop::quit);
+    flood.exec();
+    stream.stop();
+    QTRY_COMPARE(last.right(4000), QString(4000, QChar(u'A' + (fed - 1) % 26)));
+    const qint64 paced = clock.elapsed() / MSComm::kReceivePaceMs + 2;
+    QVERIFY2(events <= paced && events * 4 < fed,
+             qPrintable(QStringLiteral("%1 events for %2 arrivals").arg(events).arg(fed)));
 }
 
 void LinkTest::lostLineIsToldOnce()

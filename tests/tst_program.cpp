@@ -1,9 +1,11 @@
 #include "support/ptypair.h"
+#include "support/signals.h"
 
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTcpServer>
 #include <QTest>
 
 #include <csignal>
@@ -20,6 +22,8 @@ private slots:
     void usageErrors();
     void signalEndsAsEnd_data();
     void signalEndsAsEnd();
+    void signalEndsStartUpWarning_data();
+    void signalEndsStartUpWarning();
     void qtStandardOptionsAreTaken_data();
     void qtStandardOptionsAreTaken();
     void rememberedDeviceOrCom1_data();
@@ -54,6 +58,8 @@ void ProgramTest::start(const QStringList &arguments, const QString &platform)
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
     m_console.setProcessEnvironment(environment);
     m_console.start(QStringLiteral(PROJECTOR_CONSOLE_PATH), arguments);
+    // Started: the test's own signal handlers are gone with the exec.
+    QVERIFY(m_console.waitForStarted());
 }
 
 // The lock file QSerialPort keeps for the open port, "LCK..pts_N".
@@ -103,12 +109,42 @@ void ProgramTest::signalEndsAsEnd()
     QFETCH(int, signal);
     QVERIFY(m_pty.isValid());
     start({QStringLiteral("--com1"), m_pty.slavePath()});
-    QTRY_VERIFY_WITH_TIMEOUT(lockHeld(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        deviceLockHeld(m_pty.slavePath()) && catchesSignal(m_console.processId(), signal), 10000);
     QCOMPARE(::kill(m_console.processId(), signal), 0);
     QVERIFY(m_console.waitForFinished(10000));
     QCOMPARE(m_console.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_console.exitCode(), 0);
-    QVERIFY(!lockHeld());
+    QVERIFY(!deviceLockHeld(m_pty.slavePath()));
+    QVERIFY(m_console.readAllStandardError().contains("ended by "));
+}
+
+// The warning of a failed start-up waits for the operator; a signal must not.
+void ProgramTest::signalEndsStartUpWarning_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("silentServer");
+    QTest::newRow("SIGTERM, port 1 missing") << SIGTERM << false;
+    QTest::newRow("SIGHUP, port 1 missing") << SIGHUP << false;
+    QTest::newRow("SIGINT, server never answers") << SIGINT << true;
+}
+
+void ProgramTest::signalEndsStartUpWarning()
+{
+    QFETCH(int, signal);
+    QFETCH(bool, silentServer);
+    QTcpServer server; // accepts, and never speaks Telnet
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    start({QStringLiteral("--com1"),
+           silentServer ? QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.serverPort())
+                        : QStringLiteral("/dev/no-such-port")});
+    QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(m_console.processId(), signal), 10000);
+    if (silentServer)
+        QTRY_VERIFY(server.hasPendingConnections() || server.waitForNewConnection(0));
+    QCOMPARE(::kill(m_console.processId(), signal), 0);
+    QVERIFY(m_console.waitForFinished(5000));
+    QCOMPARE(m_console.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_console.exitCode(), 0);
 }
 
 // Each row is a complete start: the program runs, opens port 1, and ends.
@@ -132,8 +168,10 @@ void ProgramTest::qtStandardOptionsAreTaken()
     QFETCH(QString, platform);
     QVERIFY(m_pty.isValid());
     start(options + QStringList{QStringLiteral("--com1"), m_pty.slavePath()}, platform);
-    QTRY_VERIFY_WITH_TIMEOUT(lockHeld() || m_console.state() == QProcess::NotRunning, 10000);
-    QVERIFY2(lockHeld(), m_console.readAllStandardError().constData());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        deviceLockHeld(m_pty.slavePath()) || m_console.state() == QProcess::NotRunning, 10000);
+    QVERIFY2(deviceLockHeld(m_pty.slavePath()), m_console.readAllStandardError().constData());
+    QTRY_VERIFY(catchesSignal(m_console.processId(), SIGTERM));
     QCOMPARE(::kill(m_console.processId(), SIGTERM), 0);
     QVERIFY(m_console.waitForFinished(10000));
     QCOMPARE(m_console.exitCode(), 0);

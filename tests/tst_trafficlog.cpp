@@ -1,10 +1,17 @@
 #include "support/ptypair.h"
+#include "support/signals.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <unistd.h>
 
 // The traffic log of the built programs: what crossed a pseudo-terminal, line
 // by line, and all of it still there after the program was killed.
@@ -18,6 +25,11 @@ private slots:
     void killedProgramLeavesEveryLine();
     void unopenableLog_data();
     void unopenableLog();
+    void failedWritesTold_data();
+    void failedWritesTold();
+    void fullDiskKeepsWholeLines();
+    void movedLogReopened_data();
+    void movedLogReopened();
 
 private:
     struct Line
@@ -25,9 +37,8 @@ private:
         QString direction;
         QString trace;
     };
-    // The log's lines, each checked for its form; consecutive pieces of one
-    // direction joined as the RXD line joins them.
-    QList<Line> readLog(int *lines = nullptr);
+    // The log's lines, each checked for its form; consecutive commands joined.
+    QList<Line> readLog(int *lines = nullptr, const QString &name = QStringLiteral("traffic.log"));
 
     QTemporaryDir m_dir;
     QProcess m_program;
@@ -42,11 +53,11 @@ void TrafficLogTest::cleanup()
     QFile::remove(m_dir.filePath(QStringLiteral("traffic.log")));
 }
 
-QList<TrafficLogTest::Line> TrafficLogTest::readLog(int *count)
+QList<TrafficLogTest::Line> TrafficLogTest::readLog(int *count, const QString &name)
 {
     static const QRegularExpression form(QStringLiteral(
         R"(^(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(?:Z|[+-]\d\d:\d\d)) COM1 (TX|RX)( .*)$)"));
-    QFile file(m_dir.filePath(QStringLiteral("traffic.log")));
+    QFile file(m_dir.filePath(name));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QString text = QString::fromUtf8(file.readAll());
@@ -61,7 +72,8 @@ QList<TrafficLogTest::Line> TrafficLogTest::readLog(int *count)
         if (!match.hasMatch() || match.captured(1) < previousTime)
             return {{QStringLiteral("malformed or out of order"), line}};
         previousTime = match.captured(1);
-        if (!joined.isEmpty() && joined.last().direction == match.captured(2))
+        if (!joined.isEmpty() && joined.last().direction == match.captured(2)
+            && match.captured(2) == u"TX")
             joined.last().trace += match.captured(3).mid(1);
         else
             joined += Line{match.captured(2), match.captured(3)};
@@ -161,6 +173,113 @@ void TrafficLogTest::unopenableLog()
     QCOMPARE(m_program.exitCode(), exitCode);
     const QString errors = QString::fromLocal8Bit(m_program.readAllStandardError());
     QVERIFY2(errors.contains(QStringLiteral("cannot open the log ") + path), qPrintable(errors));
+}
+
+void TrafficLogTest::failedWritesTold_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("projector-ctl") << PROJECTOR_CTL_PATH << QStringList{"--line"} << 2;
+    QTest::newRow("projector-console")
+        << PROJECTOR_CONSOLE_PATH << QStringList{"-platform", "offscreen", "--com1"} << 0;
+}
+
+// Told at once, on standard error (the window also in a notice), and
+// projector-ctl fails; the line keeps working.
+void TrafficLogTest::failedWritesTold()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    PtyPair pty; // the window logs what arrives unasked
+    QVERIFY(pty.isValid());
+    m_program.start(program, arguments
+                                 + QStringList{pty.slavePath(), "--log", "/dev/full", "STATUS"}.mid(
+                                     0, exitCode == 2 ? 4 : 3));
+    if (exitCode == 2)
+        QCOMPARE(pty.take(4, 10000), QByteArray("CR0\r"));
+    else
+        QTRY_VERIFY_WITH_TIMEOUT(deviceLockHeld(pty.slavePath()), 10000);
+    pty.write("00\r");
+    QString errors;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (errors += QString::fromLocal8Bit(m_program.readAllStandardError()))
+            .contains(QStringLiteral("The traffic log /dev/full could not be written")),
+        10000);
+    if (m_program.state() == QProcess::Running && exitCode == 0)
+        ::kill(m_program.processId(), SIGTERM); // the window stays up
+    QVERIFY(m_program.state() == QProcess::NotRunning || m_program.waitForFinished(10000));
+    QCOMPARE(m_program.exitCode(), exitCode);
+    if (exitCode == 2)
+        QVERIFY(m_program.readAllStandardOutput().contains("STATUS Power ON"));
+}
+
+// A nearly full disk: the lines that fit are whole, the first that does not
+// is told, and projector-ctl fails.
+void TrafficLogTest::fullDiskKeepsWholeLines()
+{
+    if (::geteuid() != 0)
+        QSKIP("mounting a small file system needs root");
+    const QString disk = m_dir.filePath(QStringLiteral("disk"));
+    QVERIFY(QDir().mkpath(disk));
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", disk}) != 0)
+        QSKIP("no tmpfs can be mounted here");
+    const auto unmount = qScopeGuard([&disk] { QProcess::execute("umount", {disk}); });
+    QFile filler(disk + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    while (filler.write(QByteArray(1024, 'x')) == 1024 && filler.flush()) {
+    }
+    filler.close();
+    // One page free, most of it taken by the lines of an earlier run: room
+    // for some twenty lines more.
+    QVERIFY(filler.resize(filler.size() - 4096));
+    const QByteArray earlier = QByteArrayLiteral("2026-12-08T00:00:00.000Z COM1 TX C 4 B CR \n");
+    QFile log(disk + QStringLiteral("/traffic.log"));
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    QCOMPARE(log.write(earlier.repeated(68)), earlier.size() * 68);
+    log.close();
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    m_program.start(QStringLiteral(PROJECTOR_CTL_PATH),
+                    {"--line", pty.slavePath(), "--log", disk + QStringLiteral("/traffic.log"),
+                     "--hold", "3000", "FOCUS +"});
+    QVERIFY(m_program.waitForFinished(10000));
+    QCOMPARE(m_program.exitCode(), 2);
+    const QByteArray errors = m_program.readAllStandardError();
+    QVERIFY2(errors.contains("could not be written"), errors.constData());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    QVERIFY(text.endsWith('\n'));
+    const qsizetype lines = text.count('\n');
+    QVERIFY2(lines > 68 + 5 && lines == text.count(" COM1 TX C 4 B CR \n"), text.constData());
+}
+
+void TrafficLogTest::movedLogReopened_data()
+{
+    QTest::addColumn<bool>("deleted");
+    QTest::newRow("moved") << false;
+    QTest::newRow("deleted") << true;
+}
+
+// As log rotation does it: the lines after the move go to a new file by the name.
+void TrafficLogTest::movedLogReopened()
+{
+    QFETCH(bool, deleted);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    const QString path = m_dir.filePath(QStringLiteral("traffic.log"));
+    m_program.start(QStringLiteral(PROJECTOR_CTL_PATH),
+                    {"--line", pty.slavePath(), "--log", path, "--hold", "1500", "FOCUS +"});
+    QTRY_VERIFY(QFileInfo(path).size() > 0);
+    QVERIFY(deleted ? QFile::remove(path) : QFile::rename(path, path + QStringLiteral(".1")));
+    QVERIFY(m_program.waitForFinished(10000));
+    QCOMPARE(m_program.exitCode(), 1); // nobody answered, and the log was written
+    const QList<Line> after = readLog();
+    QCOMPARE(after.size(), 1);
+    QVERIFY(after.first().trace.count(QStringLiteral("C 4 B CR")) > 2);
+    if (!deleted)
+        QVERIFY(!readLog(nullptr, QStringLiteral("traffic.log.1")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TrafficLogTest)

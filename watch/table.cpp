@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "table.h"
+
+#include "board.h"
+
+#include <cstdio>
+
+namespace watch {
+
+namespace {
+
+QString lampList(int mask)
+{
+    QStringList numbers;
+    for (int lamp = 1; lamp <= 4; ++lamp) {
+        if (mask & (1 << (lamp - 1)))
+            numbers << QString::number(lamp);
+    }
+    return numbers.isEmpty() ? QStringLiteral("-") : numbers.join(QLatin1Char(','));
+}
+
+QString age(qint64 seconds)
+{
+    if (seconds < 120)
+        return QStringLiteral("%1s").arg(seconds);
+    if (seconds < 7200)
+        return QStringLiteral("%1m").arg(seconds / 60);
+    return QStringLiteral("%1h").arg(seconds / 3600);
+}
+
+template<typename T, typename F>
+QString shown(const std::optional<T> &value, F format)
+{
+    return value ? format(*value) : QStringLiteral("?");
+}
+
+struct Column
+{
+    const char *title;
+    int width;
+};
+
+constexpr Column kColumns[] = {
+    {"LINE", 14}, {"ADDR", 6}, {"POWER", 28}, {"INPUT", 5}, {"LAMP H", 7}, {"S1 C", 6},
+    {"S2 C", 6}, {"HPA", 5}, {"LAMPS ON", 9}, {"FAILED", 7}, {"LAST ANSWER", 20},
+};
+
+QStringList cells(const Reading &r, const QDateTime &now)
+{
+    const auto one = [](double v) { return QString::number(v, 'f', 1); };
+    const auto whole = [](auto v) { return QString::number(v); };
+    QString last = QStringLiteral("never");
+    if (r.lastAnswer.isValid()) {
+        last = r.lastAnswer.toLocalTime().toString(QStringLiteral("HH:mm:ss"))
+               + QStringLiteral(" (%1)").arg(age(r.lastAnswer.secsTo(now)));
+    }
+    const bool down = !r.up;
+    return {r.line,
+            r.address == 0 ? QStringLiteral("single") : QString::number(r.address),
+            down ? QStringLiteral("NOT ANSWERING") : shown(r.power, [](const QString &s) { return s; }),
+            shown(r.input, whole),
+            shown(r.lampHours, whole),
+            shown(r.temperature1, one),
+            shown(r.temperature2, one),
+            shown(r.pressureHpa, whole),
+            shown(r.lampsOn, lampList),
+            shown(r.lampsFailed, lampList),
+            last};
+}
+
+} // namespace
+
+QString tableText(const QList<Reading> &readings, const QDateTime &now, const QList<bool> &changed)
+{
+    QString out;
+    for (const Column &c : kColumns)
+        out += QString::fromLatin1(c.title).leftJustified(c.width) + QLatin1Char(' ');
+    out = out.trimmed().prepend(QStringLiteral("  ")) + QLatin1Char('\n');
+    for (qsizetype i = 0; i < readings.size(); ++i) {
+        QString row;
+        const QStringList values = cells(readings.at(i), now);
+        for (qsizetype c = 0; c < values.size(); ++c)
+            row += values.at(c).leftJustified(kColumns[c].width) + QLatin1Char(' ');
+        out += row.trimmed().prepend(changed.value(i) ? QStringLiteral("* ") : QStringLiteral("  "))
+               + QLatin1Char('\n');
+    }
+    return out;
+}
+
+TerminalTable::TerminalTable(Board &board, QObject *parent) : QObject(parent), m_board(board)
+{
+    m_changed.resize(board.readings().size());
+    connect(&board, &Board::projectorRead, this, [this](const Reading &reading, bool changed) {
+        const QList<Reading> &all = m_board.readings();
+        for (qsizetype i = 0; i < all.size(); ++i) {
+            if (all.at(i).line == reading.line && all.at(i).address == reading.address)
+                m_changed[i] = changed && reading.round > 1;
+        }
+        draw();
+    });
+    connect(&m_tick, &QTimer::timeout, this, &TerminalTable::draw);
+    m_tick.start(1000);
+    draw();
+}
+
+void TerminalTable::draw()
+{
+    // Home and clear, then the table: the terminal keeps one picture.
+    const QByteArray text = "\x1b[H\x1b[2J"
+                            + tableText(m_board.readings(), QDateTime::currentDateTimeUtc(), m_changed)
+                                  .toUtf8();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace watch

@@ -120,10 +120,11 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
              if (r.flipLeftRight)
                  w.sample(withLabel(r, "axis", QStringLiteral("left_right")), *r.flipLeftRight);
          });
-    each("projector_lamp_hours", "Lamp time reported by the projector, in hours.",
+    // The projector counts whole hours; Prometheus wants the base unit.
+    each("projector_lamp_time_seconds", "Lamp time reported by the projector (counted in whole hours).",
          [&](const Reading &r, const QString &labels) {
              if (r.lampHours)
-                 w.sample(labels, double(*r.lampHours));
+                 w.sample(labels, double(*r.lampHours) * 3600);
          });
     each("projector_temperature_celsius", "Temperature at the projector's sensors.",
          [&](const Reading &r, const QString &) {

@@ -19,7 +19,7 @@ void Board::follow(LinePoller &poller, const QList<int> &addresses)
     connect(&poller, &LinePoller::projectorRead, this,
             [this, first, addresses](const Reading &reading) {
                 Reading &slot = m_readings[first + addresses.indexOf(reading.address)];
-                const bool changed = !slot.sameValues(reading);
+                const bool changed = slot.up != reading.up || slot.values() != reading.values();
                 slot = reading;
                 emit projectorRead(reading, changed);
             });

@@ -56,7 +56,7 @@ void ConsoleLink::ask(int address, Query query)
     m_console->setAddressPrefix(address == 0 ? QString() : QStringLiteral("A%1").arg(address, 3, 10, QLatin1Char('0')));
     m_asking = true;
     m_clock.start();
-    m_console->click(*commands::findOneShot(QLatin1String(info(query).button)));
+    m_console->click(*commands::findOneShot(QLatin1String(buttonFor(query))));
 }
 
 void ConsoleLink::finish(LinkAnswer answer)

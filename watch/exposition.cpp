@@ -64,6 +64,11 @@ QString projectorLabels(const Reading &r)
         .arg(escaped(r.line), r.address == 0 ? QStringLiteral("single") : QString::number(r.address));
 }
 
+QString withLabel(const Reading &r, const char *name, QLatin1StringView value)
+{
+    return QStringLiteral("%1,%2=\"%3\"").arg(projectorLabels(r), QLatin1String(name), value);
+}
+
 QString withLabel(const Reading &r, const char *name, const QString &value)
 {
     return QStringLiteral("%1,%2=\"%3\"").arg(projectorLabels(r), QLatin1String(name), value);
@@ -83,12 +88,6 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
                 add(r, projectorLabels(r));
         }
     };
-    const auto flag = [&](const char *name, const char *help, std::optional<bool> Reading::*field) {
-        each(name, help, [&](const Reading &r, const QString &labels) {
-            if (r.*field)
-                w.sample(labels, *(r.*field) ? 1 : 0);
-        });
-    };
 
     each("projector_up", "1 if the projector answered its power status query in the latest round, else 0.",
          [&](const Reading &r, const QString &labels) { w.sample(labels, r.up ? 1 : 0); }, false);
@@ -103,22 +102,40 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
          [&](const Reading &r, const QString &) {
              if (!r.power)
                  return;
-             for (const char *state : powerStates())
-                 w.sample(withLabel(r, "state", QLatin1String(state)), *r.power == QLatin1String(state));
+             for (int s = 0; s <= int(status::PowerState::StandbyAllLampsFailed); ++s) {
+                 const auto state = status::PowerState(s);
+                 w.sample(withLabel(r, "state", status::nameOf(state)), *r.power == state);
+             }
          });
     each("projector_input_mode", "Selected input mode, 1 to 4.", [&](const Reading &r, const QString &labels) {
         if (r.input)
             w.sample(labels, *r.input);
     });
-    flag("projector_signal_present", "1 if a source signal is present on the selected input.", &Reading::signal);
-    flag("projector_video_mute", "1 if the picture is muted.", &Reading::videoMute);
-    flag("projector_audio_mute", "1 if the sound is muted.", &Reading::audioMute);
+    // In standby the projector tells neither signal nor mutes; without a signal, no mutes.
+    using status::MuteSignal;
+    const auto known = [](const Reading &r) { return r.muteSignal && *r.muteSignal != MuteSignal::Standby; };
+    const auto muted = [known](const Reading &r) {
+        return known(r) && *r.muteSignal != MuteSignal::NoSignal;
+    };
+    each("projector_signal_present", "1 if a source signal is present on the selected input.",
+         [&](const Reading &r, const QString &labels) {
+             if (known(r))
+                 w.sample(labels, *r.muteSignal != MuteSignal::NoSignal);
+         });
+    each("projector_video_mute", "1 if the picture is muted.", [&](const Reading &r, const QString &labels) {
+        if (muted(r))
+            w.sample(labels, *r.muteSignal == MuteSignal::Video || *r.muteSignal == MuteSignal::VideoAndAudio);
+    });
+    each("projector_audio_mute", "1 if the sound is muted.", [&](const Reading &r, const QString &labels) {
+        if (muted(r))
+            w.sample(labels, *r.muteSignal == MuteSignal::Audio || *r.muteSignal == MuteSignal::VideoAndAudio);
+    });
     each("projector_image_reversed", "1 if the image is reversed along the axis.",
          [&](const Reading &r, const QString &) {
-             if (r.flipTopBottom)
-                 w.sample(withLabel(r, "axis", QStringLiteral("top_bottom")), *r.flipTopBottom);
-             if (r.flipLeftRight)
-                 w.sample(withLabel(r, "axis", QStringLiteral("left_right")), *r.flipLeftRight);
+             if (!r.reversal)
+                 return;
+             w.sample(withLabel(r, "axis", QLatin1String("top_bottom")), r.reversal->topBottom);
+             w.sample(withLabel(r, "axis", QLatin1String("left_right")), r.reversal->leftRight);
          });
     // The projector counts whole hours; Prometheus wants the base unit.
     each("projector_lamp_time_seconds", "Lamp time reported by the projector (counted in whole hours).",
@@ -128,33 +145,38 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
          });
     each("projector_temperature_celsius", "Temperature at the projector's sensors.",
          [&](const Reading &r, const QString &) {
-             if (r.temperature1)
-                 w.sample(withLabel(r, "sensor", QStringLiteral("1")), *r.temperature1);
-             if (r.temperature2)
-                 w.sample(withLabel(r, "sensor", QStringLiteral("2")), *r.temperature2);
+             if (!r.temperatures)
+                 return;
+             w.sample(withLabel(r, "sensor", QLatin1String("1")), r.temperatures->sensor1);
+             w.sample(withLabel(r, "sensor", QLatin1String("2")), r.temperatures->sensor2);
          });
     each("projector_pressure_hectopascals", "Air pressure at the projector.",
          [&](const Reading &r, const QString &labels) {
              if (r.pressureHpa)
-                 w.sample(labels, *r.pressureHpa);
+                 w.sample(labels, double(*r.pressureHpa));
          });
     each("projector_lamp_mode", "Lamp mode: 1 for the current mode, 0 for the others.",
          [&](const Reading &r, const QString &) {
              if (!r.lampMode)
                  return;
-             for (const char *mode : lampModes())
-                 w.sample(withLabel(r, "mode", QLatin1String(mode)), *r.lampMode == QLatin1String(mode));
+             for (int mode = 0; mode < 3; ++mode)
+                 w.sample(withLabel(r, "mode", lampModeName(mode)), r.lampMode->mode == mode);
          });
-    const auto lamps = [&](const char *name, const char *help, std::optional<int> Reading::*mask) {
+    const auto lamps = [&](const char *name, const char *help, auto mask) {
         each(name, help, [&](const Reading &r, const QString &) {
-            if (!(r.*mask))
+            const std::optional<int> bits = mask(r);
+            if (!bits)
                 return;
             for (int lamp = 1; lamp <= 4; ++lamp)
-                w.sample(withLabel(r, "lamp", QString::number(lamp)), (*(r.*mask) >> (lamp - 1)) & 1);
+                w.sample(withLabel(r, "lamp", QString::number(lamp)), (*bits >> (lamp - 1)) & 1);
         });
     };
-    lamps("projector_lamp_on", "1 if the lamp is lit.", &Reading::lampsOn);
-    lamps("projector_lamp_failed", "1 if the projector reports the lamp failed.", &Reading::lampsFailed);
+    lamps("projector_lamp_on", "1 if the lamp is lit.", [](const Reading &r) {
+        return r.lampMode ? std::optional<int>(r.lampMode->lampsOn) : std::nullopt;
+    });
+    lamps("projector_lamp_failed", "1 if the projector reports the lamp failed.", [](const Reading &r) {
+        return r.lampsFailed ? std::optional<int>(*r.lampsFailed) : std::nullopt;
+    });
 
     const auto perLine = [&](const char *name, const char *type, const char *help,
                              const std::function<double(const LineRounds &)> &value) {

@@ -1,36 +1,87 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reading.h"
 
+#include <QJsonArray>
+
 namespace watch {
 
 namespace {
-constexpr const char *kPowerStates[] = {
-    "on", "standby", "countdown", "cooling", "power_fail", "temperature_warning",
-    "no_key_input", "lamp_off_power_management", "temperature_warning_cooling",
-    "lamp_off_temperature_warning", "temperature_warning_recovered",
-    "cooling_all_lamps_failed", "standby_all_lamps_failed",
+
+QJsonArray lampList(int mask)
+{
+    QJsonArray numbers;
+    for (int lamp = 1; lamp <= 4; ++lamp) {
+        if (mask & (1 << (lamp - 1)))
+            numbers.append(lamp);
+    }
+    return numbers;
+}
+
+template<typename... Ts>
+struct Overloaded : Ts...
+{
+    using Ts::operator()...;
 };
-constexpr const char *kLampModes[] = {"four_lamps", "lamps_1_4", "lamps_2_3"};
+
 } // namespace
 
-std::span<const char *const> powerStates()
+QLatin1StringView lampModeName(int mode)
 {
-    return kPowerStates;
+    static constexpr const char *kNames[] = {"four-lamps", "lamps-1-4", "lamps-2-3"};
+    return mode >= 0 && mode < 3 ? QLatin1StringView(kNames[mode]) : QLatin1StringView("unknown");
 }
 
-std::span<const char *const> lampModes()
+void take(Reading &r, Query query, const QString &reply)
 {
-    return kLampModes;
+    QStringView body(reply);
+    while (body.endsWith(QLatin1Char('\r')) || body.endsWith(QLatin1Char('\n')))
+        body.chop(1);
+    const std::optional<status::Value> value = status::readValue(query, body);
+    if (!value)
+        return;
+    std::visit(Overloaded{
+                   [&](status::PowerState v) { r.power = v; },
+                   [&](status::InputMode v) { r.input = v.input; },
+                   [&](status::Reversal v) { r.reversal = v; },
+                   [&](status::LampHours v) { r.lampHours = v.hours; },
+                   [&](status::Temperatures v) { r.temperatures = v; },
+                   [&](status::MuteSignal v) { r.muteSignal = v; },
+                   [&](const status::PcType &) {},
+                   [&](status::Pressure v) { r.pressureHpa = v.hectopascal; },
+                   [&](status::LampMode v) { r.lampMode = v; },
+                   [&](status::LampFailures v) { r.lampsFailed = v.failed; },
+               },
+               *value);
 }
 
-bool Reading::sameValues(const Reading &o) const
+QJsonObject Reading::values() const
 {
-    return up == o.up && power == o.power && input == o.input && signal == o.signal
-           && videoMute == o.videoMute && audioMute == o.audioMute
-           && flipTopBottom == o.flipTopBottom && flipLeftRight == o.flipLeftRight
-           && lampHours == o.lampHours && temperature1 == o.temperature1
-           && temperature2 == o.temperature2 && pressureHpa == o.pressureHpa
-           && lampMode == o.lampMode && lampsOn == o.lampsOn && lampsFailed == o.lampsFailed;
+    QJsonObject o;
+    if (power)
+        o.insert(QLatin1String("power"), QString(status::nameOf(*power)));
+    if (input)
+        o.insert(QLatin1String("input"), *input);
+    if (muteSignal)
+        o.insert(QLatin1String("mute_signal"), QString(status::nameOf(*muteSignal)));
+    if (reversal) {
+        o.insert(QLatin1String("reversed_top_bottom"), reversal->topBottom);
+        o.insert(QLatin1String("reversed_left_right"), reversal->leftRight);
+    }
+    if (lampHours)
+        o.insert(QLatin1String("lamp_hours"), *lampHours);
+    if (temperatures) {
+        o.insert(QLatin1String("temperature1_celsius"), temperatures->sensor1);
+        o.insert(QLatin1String("temperature2_celsius"), temperatures->sensor2);
+    }
+    if (pressureHpa)
+        o.insert(QLatin1String("pressure_hectopascals"), *pressureHpa);
+    if (lampMode) {
+        o.insert(QLatin1String("lamp_mode"), QString(lampModeName(lampMode->mode)));
+        o.insert(QLatin1String("lamps_on"), lampList(lampMode->lampsOn));
+    }
+    if (lampsFailed)
+        o.insert(QLatin1String("lamps_failed"), lampList(*lampsFailed));
+    return o;
 }
 
 } // namespace watch

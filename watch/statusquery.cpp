@@ -5,15 +5,11 @@ namespace watch {
 
 namespace {
 constexpr QueryInfo kQueries[] = {
-    {Query::Power, "Command44", "CR0"},
-    {Query::Input, "Command45", "CR1"},
-    {Query::MuteSignal, "Command12", "CRA"},
-    {Query::Reversal, "Command47", "CR4"},
-    {Query::LampTime, "Command46", "CR3"},
-    {Query::Temperatures, "Command54", "CR6"},
-    {Query::Pressure, "Command99", "CR PRESSURE"},
-    {Query::LampMode, "Command55", "CR7"},
-    {Query::LampFailures, "Command52", "CR INFPFAIL"},
+    {Query::Power, "Command44"},        {Query::Input, "Command45"},
+    {Query::MuteSignal, "Command12"},   {Query::Reversal, "Command47"},
+    {Query::LampTime, "Command46"},     {Query::Temperatures, "Command54"},
+    {Query::Pressure, "Command99"},     {Query::LampMode, "Command55"},
+    {Query::LampFailures, "Command52"},
 };
 } // namespace
 
@@ -22,9 +18,13 @@ std::span<const QueryInfo> queries()
     return kQueries;
 }
 
-const QueryInfo &info(Query query)
+const char *buttonFor(Query query)
 {
-    return kQueries[int(query)];
+    for (const QueryInfo &q : kQueries) {
+        if (q.query == query)
+            return q.button;
+    }
+    return nullptr;
 }
 
 } // namespace watch

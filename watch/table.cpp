@@ -41,7 +41,7 @@ struct Column
 };
 
 constexpr Column kColumns[] = {
-    {"LINE", 14}, {"ADDR", 6}, {"POWER", 28}, {"INPUT", 5}, {"LAMP H", 7}, {"S1 C", 6},
+    {"LINE", 14}, {"ADDR", 6}, {"POWER", 32}, {"INPUT", 5}, {"LAMP H", 7}, {"S1 C", 6},
     {"S2 C", 6}, {"HPA", 5}, {"LAMPS ON", 9}, {"FAILED", 7}, {"LAST ANSWER", 20},
 };
 
@@ -54,16 +54,19 @@ QStringList cells(const Reading &r, const QDateTime &now)
         last = r.lastAnswer.toLocalTime().toString(QStringLiteral("HH:mm:ss"))
                + QStringLiteral(" (%1)").arg(age(r.lastAnswer.secsTo(now)));
     }
-    const bool down = !r.up;
+    const auto temperature = [&](double status::Temperatures::*sensor) {
+        return r.temperatures ? one(*r.temperatures.*sensor) : QStringLiteral("?");
+    };
     return {r.line,
             r.address == 0 ? QStringLiteral("single") : QString::number(r.address),
-            down ? QStringLiteral("NOT ANSWERING") : shown(r.power, [](const QString &s) { return s; }),
+            !r.up ? QStringLiteral("NOT ANSWERING")
+                  : shown(r.power, [](status::PowerState p) { return QString(status::nameOf(p)); }),
             shown(r.input, whole),
             shown(r.lampHours, whole),
-            shown(r.temperature1, one),
-            shown(r.temperature2, one),
+            temperature(&status::Temperatures::sensor1),
+            temperature(&status::Temperatures::sensor2),
             shown(r.pressureHpa, whole),
-            shown(r.lampsOn, lampList),
+            r.lampMode ? lampList(r.lampMode->lampsOn) : QStringLiteral("?"),
             shown(r.lampsFailed, lampList),
             last};
 }

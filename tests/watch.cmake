@@ -1,0 +1,4 @@
+# projector-watch: its outputs, its configuration, its rounds, the program,
+# and a real Prometheus scraping it; the shipped alert rules checked by promtool.
+console_add_test(tst_watchoutputs SOURCES tst_watchoutputs.cpp LIBS console_watch)
+console_add_test(tst_watchconfig SOURCES tst_watchconfig.cpp LIBS console_watch)

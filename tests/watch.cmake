@@ -2,3 +2,4 @@
 # and a real Prometheus scraping it; the shipped alert rules checked by promtool.
 console_add_test(tst_watchoutputs SOURCES tst_watchoutputs.cpp LIBS console_watch)
 console_add_test(tst_watchconfig SOURCES tst_watchconfig.cpp LIBS console_watch)
+console_add_test(tst_watchpoller SOURCES tst_watchpoller.cpp support/ptypair.h LIBS console_watch)

@@ -2,6 +2,7 @@
 #include "watch/campus.h"
 #include "watch/roundclock.h"
 
+#include <QFile>
 #include <QTest>
 
 using namespace watch;
@@ -13,6 +14,7 @@ class WatchConfigTest : public QObject
 
 private slots:
     void campusFile();
+    void shippedExample();
     void campusMistakes_data();
     void campusMistakes();
     void addresses_data();
@@ -38,6 +40,15 @@ void WatchConfigTest::campusFile()
     QCOMPARE(campus.lines[1].settings, QStringLiteral("9600,N,8,1"));
     QCOMPARE(campus.lines[1].addresses, QList<int>({1, 3}));
     QCOMPARE(campus.lines[2].addresses, QList<int>({0}));
+}
+
+void WatchConfigTest::shippedExample()
+{
+    QFile file(QStringLiteral(WATCH_EXAMPLE_CONFIG));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const Campus campus = parseCampus(QString::fromUtf8(file.readAll()));
+    QVERIFY2(campus.error.isEmpty(), qPrintable(campus.error));
+    QCOMPARE(campus.lines.size(), 6);
 }
 
 void WatchConfigTest::campusMistakes_data()

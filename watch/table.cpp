@@ -41,7 +41,7 @@ struct Column
 };
 
 constexpr Column kColumns[] = {
-    {"LINE", 14}, {"ADDR", 6}, {"POWER", 32}, {"INPUT", 5}, {"LAMP H", 7}, {"S1 C", 6},
+    {"LINE", 8}, {"ADDR", 6}, {"POWER", 32}, {"INPUT", 5}, {"LAMP H", 7}, {"S1 C", 6},
     {"S2 C", 6}, {"HPA", 5}, {"LAMPS ON", 9}, {"FAILED", 7}, {"LAST ANSWER", 20},
 };
 
@@ -75,15 +75,21 @@ QStringList cells(const Reading &r, const QDateTime &now)
 
 QString tableText(const QList<Reading> &readings, const QDateTime &now, const QList<bool> &changed)
 {
-    QString out;
+    // The line column as wide as the longest name, so that long names keep the columns.
+    QList<int> widths;
     for (const Column &c : kColumns)
-        out += QString::fromLatin1(c.title).leftJustified(c.width) + QLatin1Char(' ');
+        widths << c.width;
+    for (const Reading &r : readings)
+        widths[0] = std::max(widths[0], int(r.line.size()));
+    QString out;
+    for (qsizetype c = 0; c < widths.size(); ++c)
+        out += QString::fromLatin1(kColumns[c].title).leftJustified(widths[c]) + QLatin1Char(' ');
     out = out.trimmed().prepend(QStringLiteral("  ")) + QLatin1Char('\n');
     for (qsizetype i = 0; i < readings.size(); ++i) {
         QString row;
         const QStringList values = cells(readings.at(i), now);
         for (qsizetype c = 0; c < values.size(); ++c)
-            row += values.at(c).leftJustified(kColumns[c].width) + QLatin1Char(' ');
+            row += values.at(c).leftJustified(widths[c]) + QLatin1Char(' ');
         out += row.trimmed().prepend(changed.value(i) ? QStringLiteral("* ") : QStringLiteral("  "))
                + QLatin1Char('\n');
     }

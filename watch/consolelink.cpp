@@ -38,8 +38,9 @@ ConsoleLink::~ConsoleLink() = default;
 bool ConsoleLink::open(QString *error)
 {
     MSComm &comm = m_console->comm();
-    const bool opened = m_loaded ? comm.setPortOpen(true)
-                                 : m_console->Form_Load() && m_console->chooseSpeed(m_settings);
+    // A start-up that failed leaves the settings at 19200: the speed is chosen at every opening.
+    const bool opened = (m_loaded ? comm.setPortOpen(true) : m_console->Form_Load())
+                        && m_console->chooseSpeed(m_settings);
     m_loaded = true;
     if (!opened && error)
         *error = comm.errorDescription();

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -93,18 +94,33 @@ int main(int argc, char *argv[])
         });
     }
 
+    // The textfile is rewritten at most once a second: with many lines, rounds
+    // end close together, and each writing holds every projector's metrics.
     int exit = Done;
-    QObject::connect(&board, &Board::roundFinished, &app, [&](const QString &, quint64) {
+    QTimer textfileDue;
+    textfileDue.setSingleShot(true);
+    textfileDue.setInterval(1000);
+    const auto writeTextfileNow = [&] {
+        textfileDue.stop();
         QString error;
-        if (!options->textfileDir.isEmpty()
-            && !writeTextfile(options->textfileDir, exposition(board.readings(), board.lines()), &error)) {
+        if (!writeTextfile(options->textfileDir, exposition(board.readings(), board.lines()), &error)) {
             tell(error);
             exit = Failed;
             app.quit();
         }
-        if (options->rounds > 0
-            && std::all_of(board.lines().cbegin(), board.lines().cend(),
-                           [&](const LineRounds &l) { return l.rounds >= options->rounds; }))
+    };
+    QObject::connect(&textfileDue, &QTimer::timeout, &app, writeTextfileNow);
+    QObject::connect(&board, &Board::roundFinished, &app, [&](const QString &, quint64) {
+        const bool last = options->rounds > 0
+                          && std::all_of(board.lines().cbegin(), board.lines().cend(),
+                                         [&](const LineRounds &l) { return l.rounds >= options->rounds; });
+        if (!options->textfileDir.isEmpty()) {
+            if (last)
+                writeTextfileNow();
+            else if (!textfileDue.isActive())
+                textfileDue.start();
+        }
+        if (last)
             app.quit();
     });
 

@@ -28,6 +28,11 @@ namespace {
 
 const QDateTime kNoon(QDate(2026, 12, 8), QTime(12, 0), Qt::UTC);
 
+void take(Reading &r, Query query, const QString &reply)
+{
+    watch::take(r, *status::readValue(query, reply));
+}
+
 Reading answering(const QString &line = QStringLiteral("hall"), int address = 2)
 {
     Reading r;
@@ -37,15 +42,15 @@ Reading answering(const QString &line = QStringLiteral("hall"), int address = 2)
     r.up = true;
     r.lastAnswer = kNoon;
     r.replySeconds = 0.027;
-    take(r, Query::Power, QStringLiteral("00\r"));
-    take(r, Query::Input, QStringLiteral("3\r"));
-    take(r, Query::MuteSignal, QStringLiteral("01\r"));
-    take(r, Query::Reversal, QStringLiteral("10\r"));
-    take(r, Query::LampTime, QStringLiteral("01203\r"));
-    take(r, Query::Temperatures, QStringLiteral("+35.0, 41.5\r"));
-    take(r, Query::Pressure, QStringLiteral("512\r"));
-    take(r, Query::LampMode, QStringLiteral("1A\r"));
-    take(r, Query::LampFailures, QStringLiteral("LAMP FAIL No3\r"));
+    take(r, Query::Power, QStringLiteral("00"));
+    take(r, Query::Input, QStringLiteral("3"));
+    take(r, Query::MuteSignal, QStringLiteral("01"));
+    take(r, Query::Reversal, QStringLiteral("10"));
+    take(r, Query::LampTime, QStringLiteral("01203"));
+    take(r, Query::Temperatures, QStringLiteral("+35.0, 41.5"));
+    take(r, Query::Pressure, QStringLiteral("512"));
+    take(r, Query::LampMode, QStringLiteral("1A"));
+    take(r, Query::LampFailures, QStringLiteral("LAMP FAIL No3"));
     return r;
 }
 

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "sim/anyline.h"
 #include "support/ptypair.h"
 #include "watch/consolelink.h"
 #include "watch/linepoller.h"
 
+#include <QHash>
 #include <QSignalSpy>
 #include <QTest>
 #include <functional>
@@ -65,15 +67,20 @@ private:
     bool m_open = false;
 };
 
-const QString kReplies[] = {"00\r", "2\r", "00\r", "11\r", "01203\r", "+35.0, 41.5\r",
-                            "512\r", "0F\r", "NO FAIL\r"};
+const QHash<Query, QString> kReplies = {
+    {Query::Power, "00"},         {Query::Input, "2"},          {Query::MuteSignal, "00"},
+    {Query::Reversal, "11"},      {Query::LampTime, "01203"},   {Query::Temperatures, "+35.0, 41.5"},
+    {Query::Pressure, "512"},     {Query::LampMode, "0F"},      {Query::LampFailures, "NO FAIL"},
+};
 
 LinkAnswer reply(const Ask &ask)
 {
-    return {true, kReplies[int(std::find_if(queries().begin(), queries().end(),
-                                            [&](const QueryInfo &q) { return q.query == ask.query; })
-                               - queries().begin())],
-            20, false, {}};
+    return {true, status::readValue(ask.query, kReplies.value(ask.query)), 20, false, {}};
+}
+
+MSComm::LineFactory lineOf(const QString &device)
+{
+    return [device](int port) { return port == 1 ? makeLine(device) : nullptr; };
 }
 
 } // namespace
@@ -114,7 +121,7 @@ void WatchPollerTest::lostLineMarksTheRestDownAndIsReopened()
     ScriptedLink &link = *owned;
     link.script = [&link](const Ask &ask) {
         if (link.openings == 1 && ask.address == 2 && ask.query == Query::Reversal)
-            return LinkAnswer{false, {}, 0, true, QStringLiteral("gone")};
+            return LinkAnswer{false, std::nullopt, 0, true, QStringLiteral("gone")};
         return reply(ask);
     };
     LinePoller poller(QStringLiteral("hall"), {1, 2, 3, 4}, std::move(owned), 100);
@@ -144,10 +151,10 @@ void WatchPollerTest::deadLineDelaysNoOther()
     PtyPair dead; // nobody answers at its far end
     QVERIFY(dead.isValid());
     LinePoller silent(QStringLiteral("dead"), {1, 2, 3, 4},
-                      std::make_unique<ConsoleLink>(dead.slavePath(), QStringLiteral("19200,N,8,1")),
+                      std::make_unique<ConsoleLink>(lineOf(dead.slavePath()), QStringLiteral("19200,N,8,1")),
                       60000);
     LinePoller lively(QStringLiteral("sim"), {0},
-                      std::make_unique<ConsoleLink>(QStringLiteral("sim"), QStringLiteral("19200,N,8,1")),
+                      std::make_unique<ConsoleLink>(lineOf(QStringLiteral("sim")), QStringLiteral("19200,N,8,1")),
                       60000);
     QSignalSpy silentRounds(&silent, &LinePoller::roundFinished);
     QSignalSpy livelyRounds(&lively, &LinePoller::roundFinished);

@@ -1,35 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "consolelink.h"
 
-#include "core/catalogue.h"
 #include "core/console.h"
-#include "core/lineforms.h"
-#include "core/traffic.h"
 
 namespace watch {
 
-ConsoleLink::ConsoleLink(const QString &device, const QString &settings, QObject *parent)
-    : StatusLink(parent), m_settings(settings),
-      m_console(std::make_unique<Console>(
-          [device](int port) { return port == 1 ? makeLine(device) : nullptr; }))
+ConsoleLink::ConsoleLink(MSComm::LineFactory lines, const QString &settings, QObject *parent)
+    : StatusLink(parent), m_settings(settings), m_console(std::make_unique<Console>(std::move(lines)))
 {
-    Traffic &traffic = m_console->traffic();
-    connect(&traffic, &Traffic::received, this, [this] {
-        const ReplyMatcher &replies = m_console->traffic().replies();
-        if (m_asking && replies.latestAnswered())
-            finish({true, replies.latestReply(), m_clock.elapsed(), false, {}});
-    });
-    connect(&traffic, &Traffic::replyWindowEnded, this, [this] {
-        if (m_asking)
-            finish({false, {}, m_clock.elapsed(), false, {}});
-    });
-    connect(&traffic, &Traffic::refused, this, [this](const QString &description) {
-        if (m_asking)
-            finish({false, {}, m_clock.elapsed(), true, description});
-    });
-    connect(&m_console->comm(), &MSComm::lineLost, this, [this](const QString &description) {
-        if (m_asking)
-            finish({false, {}, m_clock.elapsed(), true, description});
+    m_console->setPacing(Console::Pacing::WhenSettled);
+    // One query is out at a time, so the outcome that comes is its own; it may
+    // come before send() has returned the intent's number.
+    connect(m_console.get(), &Console::outcome, this, [this](const Outcome &outcome) {
+        if (!m_asking)
+            return;
+        m_asking = false;
+        using Result = Outcome::Result;
+        LinkAnswer answer;
+        answer.answered = outcome.result == Result::Answered || outcome.result == Result::Refused;
+        answer.value = outcome.value;
+        answer.milliseconds = outcome.milliseconds;
+        answer.lineFailed = outcome.result == Result::LineFailed;
+        answer.failure = outcome.failure;
+        emit answered(answer);
     });
 }
 
@@ -54,16 +47,10 @@ bool ConsoleLink::isOpen() const
 
 void ConsoleLink::ask(int address, Query query)
 {
-    m_console->setAddressPrefix(address == 0 ? QString() : QStringLiteral("A%1").arg(address, 3, 10, QLatin1Char('0')));
+    m_console->chooseAddress(address == 0 ? QString()
+                                          : QStringLiteral("A%1").arg(address, 3, 10, QLatin1Char('0')));
     m_asking = true;
-    m_clock.start();
-    m_console->click(*commands::findOneShot(QLatin1String(buttonFor(query))));
-}
-
-void ConsoleLink::finish(LinkAnswer answer)
-{
-    m_asking = false;
-    emit answered(answer);
+    m_console->send(QLatin1String(buttonFor(query)));
 }
 
 } // namespace watch

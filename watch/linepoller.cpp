@@ -73,8 +73,8 @@ void LinePoller::onAnswered(const LinkAnswer &answer)
         m_reading.lastAnswer = QDateTime::currentDateTimeUtc();
         m_lastAnswers[m_addressIndex] = m_reading.lastAnswer;
     }
-    if (answer.answered)
-        take(m_reading, query, answer.reply);
+    if (answer.value)
+        take(m_reading, *answer.value);
     if (++m_queryIndex == qsizetype(queries().size())) {
         nextProjector();
         return;

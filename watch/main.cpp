@@ -6,6 +6,7 @@
 #include "metricsserver.h"
 #include "options.h"
 #include "table.h"
+#include "sim/anyline.h"
 #include "textfile.h"
 
 #include <QCoreApplication>
@@ -43,7 +44,10 @@ int main(int argc, char *argv[])
     std::vector<std::unique_ptr<LinePoller>> pollers;
     for (const LineSpec &spec : options->lines) {
         pollers.push_back(std::make_unique<LinePoller>(
-            spec.name, spec.addresses, std::make_unique<ConsoleLink>(spec.device, spec.settings),
+            spec.name, spec.addresses,
+            std::make_unique<ConsoleLink>(
+                [device = spec.device](int port) { return port == 1 ? makeLine(device) : nullptr; },
+                spec.settings),
             qint64(options->periodSeconds) * 1000));
         board.follow(*pollers.back(), spec.addresses);
     }

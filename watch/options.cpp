@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "options.h"
 
-#include "core/lineforms.h"
+#include "sim/anyline.h"
 
 #include <QCommandLineParser>
 #include <QFile>

@@ -31,14 +31,8 @@ QLatin1StringView lampModeName(int mode)
     return mode >= 0 && mode < 3 ? QLatin1StringView(kNames[mode]) : QLatin1StringView("unknown");
 }
 
-void take(Reading &r, Query query, const QString &reply)
+void take(Reading &r, const status::Value &value)
 {
-    QStringView body(reply);
-    while (body.endsWith(QLatin1Char('\r')) || body.endsWith(QLatin1Char('\n')))
-        body.chop(1);
-    const std::optional<status::Value> value = status::readValue(query, body);
-    if (!value)
-        return;
     std::visit(Overloaded{
                    [&](status::PowerState v) { r.power = v; },
                    [&](status::InputMode v) { r.input = v.input; },
@@ -51,7 +45,7 @@ void take(Reading &r, Query query, const QString &reply)
                    [&](status::LampMode v) { r.lampMode = v; },
                    [&](status::LampFailures v) { r.lampsFailed = v.failed; },
                },
-               *value);
+               value);
 }
 
 QJsonObject Reading::values() const

@@ -35,9 +35,8 @@ struct Reading
     QJsonObject values() const;
 };
 
-// Takes a query's reply (its terminator included or not) into the reading; a
-// reply not of the query's form leaves the value absent.
-void take(Reading &reading, Query query, const QString &reply);
+// Takes a reply's value into the reading.
+void take(Reading &reading, const status::Value &value);
 
 // "four-lamps", "lamps-1-4", "lamps-2-3" for modes 0..2.
 QLatin1StringView lampModeName(int mode);

@@ -5,16 +5,17 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 
 namespace watch {
 
 // What became of one query.
 struct LinkAnswer
 {
-    bool answered = false; // a complete reply came
-    QString reply;         // the reply's characters, carriage return included
-    qint64 milliseconds = 0;
-    bool lineFailed = false; // the line refused the query or went away
+    bool answered = false;               // the projector answered it (a refusal too)
+    std::optional<status::Value> value;  // its reply as a value, when it read as one
+    qint64 milliseconds = 0;             // from the query until its reply
+    bool lineFailed = false;             // the line refused the query or went away
     QString failure;
 };
 

@@ -39,7 +39,8 @@ Usage usageOf(qint64 pid)
     if (stat.open(QIODevice::ReadOnly)) {
         const QList<QByteArray> fields = stat.readAll().split(')').value(1).trimmed().split(' ');
         // After the command: state is field 3, utime 14 and stime 15.
-        usage.cpuSeconds = (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
+        usage.cpuSeconds
+            = (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
     }
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (status.open(QIODevice::ReadOnly)) {
@@ -53,7 +54,8 @@ Usage usageOf(qint64 pid)
 
 QString watchPath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../projector-watch"));
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QStringLiteral("../projector-watch"));
 }
 
 // The resident memory of a watch on one simulated line, once it has run a round.
@@ -96,7 +98,10 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "pty %d: %s\n", n, qPrintable(servers.back()->errorString()));
             return 1;
         }
-        config += QStringLiteral("line-%1 %2\n").arg(n, 3, 10, QLatin1Char('0')).arg(servers.back()->slavePath()).toUtf8();
+        config += QStringLiteral("line-%1 %2\n")
+                      .arg(n, 3, 10, QLatin1Char('0'))
+                      .arg(servers.back()->slavePath())
+                      .toUtf8();
     }
     QString deadPath;
     const int dead = openRawPty(&deadPath); // never read, never answered
@@ -111,8 +116,9 @@ int main(int argc, char *argv[])
     QProcess watch;
     watch.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // One round more than measured: the process ends right after the last.
-    watch.start(watchPath(), {"--config", file.fileName(), "--period", QString::number(periodS), "--json",
-                              "--rounds", QString::number(rounds + 1), "--textfile", textfile});
+    watch.start(watchPath(),
+                {"--config", file.fileName(), "--period", QString::number(periodS), "--json",
+                 "--rounds", QString::number(rounds + 1), "--textfile", textfile});
     if (!watch.waitForStarted()) {
         std::fprintf(stderr, "cannot start %s\n", qPrintable(watchPath()));
         return 1;
@@ -153,7 +159,8 @@ int main(int argc, char *argv[])
     }
     const qint64 endMs = roundDoneMs.value(rounds, -1);
     // Read on to the end: a full pipe would stall the watch's last round.
-    while (watch.state() != QProcess::NotRunning && clock.elapsed() < endMs + qint64(periodS) * 2000) {
+    while (watch.state() != QProcess::NotRunning
+           && clock.elapsed() < endMs + qint64(periodS) * 2000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         watch.readAllStandardOutput();
     }
@@ -166,7 +173,8 @@ int main(int argc, char *argv[])
     QFile prom(QDir(textfile).filePath(QStringLiteral("projector-watch.prom")));
     prom.open(QIODevice::ReadOnly);
     static const QRegularExpression sample(
-        QStringLiteral("^(projector_watch_\\w+)\\{line=\"([^\"]+)\"\\} (\\S+)$"), QRegularExpression::MultilineOption);
+        QStringLiteral("^(projector_watch_\\w+)\\{line=\"([^\"]+)\"\\} (\\S+)$"),
+        QRegularExpression::MultilineOption);
     double maxLive = 0, sumLive = 0, deadSeconds = 0, late = 0;
     int liveCount = 0;
     for (auto it = sample.globalMatch(QString::fromUtf8(prom.readAll())); it.hasNext();) {
@@ -186,27 +194,31 @@ int main(int argc, char *argv[])
     }
     ::close(dead);
 
-    std::printf("watch on %d lines x 4 simulated projectors + 1 dead line, period %d s, %d rounds\n",
-                lineCount, periodS, rounds);
+    std::printf(
+        "watch on %d lines x 4 simulated projectors + 1 dead line, period %d s, %d rounds\n",
+        lineCount, periodS, rounds);
     bool complete = true;
     for (int round = 1; round <= rounds; ++round) {
         const qint64 due = qint64(round) * periodS * 1000;
         const bool done = roundDoneMs.contains(round);
         complete &= done && roundDoneMs.value(round) < due;
-        std::printf("  round %d: all lines complete at %6.2f s after the watch started (due by %d s): "
-                    "live lines by %6.2f s, dead line at %6.2f s%s\n",
-                    round, done ? roundDoneMs.value(round) / 1000.0 : -1.0, round * periodS,
-                    liveDoneMs.value(round, -1) / 1000.0, deadDoneMs.value(round, -1) / 1000.0,
-                    done ? "" : "  NOT COMPLETE");
+        std::printf(
+            "  round %d: all lines complete at %6.2f s after the watch started (due by %d s): "
+            "live lines by %6.2f s, dead line at %6.2f s%s\n",
+            round, done ? roundDoneMs.value(round) / 1000.0 : -1.0, round * periodS,
+            liveDoneMs.value(round, -1) / 1000.0, deadDoneMs.value(round, -1) / 1000.0,
+            done ? "" : "  NOT COMPLETE");
     }
     std::printf("  every round complete on time: %s; late rounds counted by the watch: %.0f\n",
                 complete ? "yes" : "NO", late);
-    std::printf("  round time of the live lines: mean %.2f s, max %.2f s; dead line %.2f s (its projectors up: %d)\n",
+    std::printf("  round time of the live lines: mean %.2f s, max %.2f s; dead line %.2f s (its "
+                "projectors up: %d)\n",
                 liveCount ? sumLive / liveCount : 0, maxLive, deadSeconds, deadUp);
     if (endMs > 0 && rounds > 1) {
         const double wall = (roundDoneMs.value(rounds) - roundDoneMs.value(1)) / 1000.0;
         const double cpu = atLast.cpuSeconds - atRound1.cpuSeconds;
-        std::printf("  CPU of the watch over rounds 2..%d: %.2f s in %.1f s = %.1f %% of one core, %.3f %% per line\n",
+        std::printf("  CPU of the watch over rounds 2..%d: %.2f s in %.1f s = %.1f %% of one core, "
+                    "%.3f %% per line\n",
                     rounds, cpu, wall, 100 * cpu / wall, 100 * cpu / wall / totalLines);
     }
     const qint64 single = oneLineRssKb();

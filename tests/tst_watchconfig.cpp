@@ -25,12 +25,12 @@ private slots:
 
 void WatchConfigTest::campusFile()
 {
-    const Campus campus = parseCampus(QStringLiteral(
-        "# halls\n"
-        "hall-a  /dev/ttyUSB0\n"
-        "\n"
-        "  hall-b\trfc2217://pbox.example:7000   addresses=1,3 speed=9600\n"
-        "foyer   tcp://[::1]:4001 addresses=single\n"));
+    const Campus campus = parseCampus(
+        QStringLiteral("# halls\n"
+                       "hall-a  /dev/ttyUSB0\n"
+                       "\n"
+                       "  hall-b\trfc2217://pbox.example:7000   addresses=1,3 speed=9600\n"
+                       "foyer   tcp://[::1]:4001 addresses=single\n"));
     QVERIFY2(campus.error.isEmpty(), qPrintable(campus.error));
     QCOMPARE(campus.lines.size(), 3);
     QCOMPARE(campus.lines[0].device, QStringLiteral("/dev/ttyUSB0"));
@@ -55,12 +55,18 @@ void WatchConfigTest::campusMistakes_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("error");
-    QTest::newRow("empty") << "# nothing\n" << "no line to watch";
-    QTest::newRow("no device") << "a /dev/ttyS0\nhall-b\n" << "line 2: a name and a device are needed";
-    QTest::newRow("name twice") << "a /dev/ttyS0\na /dev/ttyS1\n" << "line 2: the name a is taken";
-    QTest::newRow("speed") << "a /dev/ttyS0 speed=4800\n" << "line 1: speed is 19200 or 9600, not 4800";
-    QTest::newRow("address 5") << "a sim addresses=1,5\n" << "line 1: addresses are all, single or numbers 1 to 4, not 1,5";
-    QTest::newRow("unknown") << "a sim period=5\n" << "line 1: period=5 is not speed= or addresses=";
+    QTest::newRow("empty") << "# nothing\n"
+                           << "no line to watch";
+    QTest::newRow("no device") << "a /dev/ttyS0\nhall-b\n"
+                               << "line 2: a name and a device are needed";
+    QTest::newRow("name twice") << "a /dev/ttyS0\na /dev/ttyS1\n"
+                                << "line 2: the name a is taken";
+    QTest::newRow("speed") << "a /dev/ttyS0 speed=4800\n"
+                           << "line 1: speed is 19200 or 9600, not 4800";
+    QTest::newRow("address 5") << "a sim addresses=1,5\n"
+                               << "line 1: addresses are all, single or numbers 1 to 4, not 1,5";
+    QTest::newRow("unknown") << "a sim period=5\n"
+                             << "line 1: period=5 is not speed= or addresses=";
 }
 
 void WatchConfigTest::campusMistakes()
@@ -102,7 +108,8 @@ void WatchConfigTest::roundGrid_data()
     QTest::newRow("just on time") << qint64(11000) << qint64(21000) << qint64(21000) << false;
     QTest::newRow("overran one") << qint64(11000) << qint64(21001) << qint64(31000) << true;
     QTest::newRow("overran three") << qint64(1000) << qint64(35000) << qint64(41000) << true;
-    QTest::newRow("late start keeps the grid") << qint64(31000) << qint64(40999) << qint64(41000) << false;
+    QTest::newRow("late start keeps the grid")
+        << qint64(31000) << qint64(40999) << qint64(41000) << false;
 }
 
 void WatchConfigTest::roundGrid()

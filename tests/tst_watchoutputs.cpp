@@ -80,7 +80,8 @@ void WatchOutputsTest::metricsOfAProjector_data()
     QTest::newRow("type") << QStringLiteral("# TYPE projector_watch_rounds_total counter");
     QTest::newRow("rounds") << QStringLiteral("projector_watch_rounds_total{line=\"hall\"} 3");
     QTest::newRow("late") << QStringLiteral("projector_watch_late_rounds_total{line=\"hall\"} 1");
-    QTest::newRow("escaped line") << QStringLiteral("projector_up{line=\"a\\\"b\\\\c\",address=\"single\"} 1");
+    QTest::newRow("escaped line") << QStringLiteral(
+        "projector_up{line=\"a\\\"b\\\\c\",address=\"single\"} 1");
 }
 
 void WatchOutputsTest::metricsOfAProjector()
@@ -88,7 +89,8 @@ void WatchOutputsTest::metricsOfAProjector()
     QFETCH(QString, sample);
     const QString text = exposition({answering(), answering(QStringLiteral("a\"b\\c"), 0)},
                                     {{QStringLiteral("hall"), 3, 1, 1.06}});
-    QVERIFY2(text.split(QLatin1Char('\n')).contains(sample) || (sample.startsWith('#') && text.contains(sample)),
+    QVERIFY2(text.split(QLatin1Char('\n')).contains(sample)
+                 || (sample.startsWith('#') && text.contains(sample)),
              qPrintable(text));
 }
 
@@ -138,7 +140,8 @@ void WatchOutputsTest::tableMarksChangesAndSilence()
         = tableText({answering(), down}, kNoon.addSecs(42), {true, false}).split(QLatin1Char('\n'));
     QVERIFY2(rows.at(0).startsWith(QLatin1String("  LINE")), qPrintable(rows.at(0)));
     const QString up = rows.at(1).simplified();
-    QVERIFY2(up.startsWith(QLatin1String("* hall 2 on 3 1203 35.0 41.5 650 2,4 3 ")), qPrintable(up));
+    QVERIFY2(up.startsWith(QLatin1String("* hall 2 on 3 1203 35.0 41.5 650 2,4 3 ")),
+             qPrintable(up));
     QVERIFY2(up.endsWith(QLatin1String("(42s)")), qPrintable(up));
     const QString silent = rows.at(2).simplified();
     QVERIFY2(silent.startsWith(QLatin1String("foyer 1 NOT ANSWERING")), qPrintable(silent));

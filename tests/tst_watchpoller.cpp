@@ -68,9 +68,9 @@ private:
 };
 
 const QHash<Query, QString> kReplies = {
-    {Query::Power, "00"},         {Query::Input, "2"},          {Query::MuteSignal, "00"},
-    {Query::Reversal, "11"},      {Query::LampTime, "01203"},   {Query::Temperatures, "+35.0, 41.5"},
-    {Query::Pressure, "512"},     {Query::LampMode, "0F"},      {Query::LampFailures, "NO FAIL"},
+    {Query::Power, "00"},     {Query::Input, "2"},        {Query::MuteSignal, "00"},
+    {Query::Reversal, "11"},  {Query::LampTime, "01203"}, {Query::Temperatures, "+35.0, 41.5"},
+    {Query::Pressure, "512"}, {Query::LampMode, "0F"},    {Query::LampFailures, "NO FAIL"},
 };
 
 LinkAnswer reply(const Ask &ask)
@@ -150,12 +150,14 @@ void WatchPollerTest::deadLineDelaysNoOther()
 {
     PtyPair dead; // nobody answers at its far end
     QVERIFY(dead.isValid());
-    LinePoller silent(QStringLiteral("dead"), {1, 2, 3, 4},
-                      std::make_unique<ConsoleLink>(lineOf(dead.slavePath()), QStringLiteral("19200,N,8,1")),
-                      60000);
-    LinePoller lively(QStringLiteral("sim"), {0},
-                      std::make_unique<ConsoleLink>(lineOf(QStringLiteral("sim")), QStringLiteral("19200,N,8,1")),
-                      60000);
+    LinePoller silent(
+        QStringLiteral("dead"), {1, 2, 3, 4},
+        std::make_unique<ConsoleLink>(lineOf(dead.slavePath()), QStringLiteral("19200,N,8,1")),
+        60000);
+    LinePoller lively(
+        QStringLiteral("sim"), {0},
+        std::make_unique<ConsoleLink>(lineOf(QStringLiteral("sim")), QStringLiteral("19200,N,8,1")),
+        60000);
     QSignalSpy silentRounds(&silent, &LinePoller::roundFinished);
     QSignalSpy livelyRounds(&lively, &LinePoller::roundFinished);
     QSignalSpy livelyRead(&lively, &LinePoller::projectorRead);

@@ -39,16 +39,19 @@ void WatchProgramTest::textfileForNodeExporter()
 {
     QTemporaryDir dir;
     const QString states = dir.filePath(QStringLiteral("states.txt"));
-    QVERIFY(write(states, "power 1 on\nmute 1 audio\nlamps 1 1,4\nlamp-fail 2 3\ntemp 2 47.5 50.0\n"));
+    QVERIFY(
+        write(states, "power 1 on\nmute 1 audio\nlamps 1 1,4\nlamp-fail 2 3\ntemp 2 47.5 50.0\n"));
     const QString config = dir.filePath(QStringLiteral("campus.conf"));
-    QVERIFY(write(config, QStringLiteral("hall sim:%1 addresses=1,2\ngone sim:%2 addresses=single\n")
-                              .arg(states, dir.filePath(QStringLiteral("missing")))
-                              .toUtf8()));
+    QVERIFY(
+        write(config, QStringLiteral("hall sim:%1 addresses=1,2\ngone sim:%2 addresses=single\n")
+                          .arg(states, dir.filePath(QStringLiteral("missing")))
+                          .toUtf8()));
     QDir out(dir.filePath(QStringLiteral("textfile")));
     QVERIFY(out.mkpath(QStringLiteral(".")));
 
     QProcess watch;
-    watch.start(program(), {"--config", config, "--rounds", "1", "--quiet", "--textfile", out.path()});
+    watch.start(program(),
+                {"--config", config, "--rounds", "1", "--quiet", "--textfile", out.path()});
     QVERIFY(watch.waitForFinished(10000));
     QCOMPARE(watch.exitCode(), 0);
     QVERIFY(watch.readAllStandardError().contains("gone: "));
@@ -58,12 +61,13 @@ void WatchProgramTest::textfileForNodeExporter()
     QVERIFY(prom.permissions() & QFile::ReadOther);
     QVERIFY(prom.open(QIODevice::ReadOnly));
     const QByteArray text = prom.readAll();
-    for (const char *sample : {"projector_up{line=\"hall\",address=\"1\"} 1",
-                               "projector_up{line=\"gone\",address=\"single\"} 0",
-                               "projector_audio_mute{line=\"hall\",address=\"1\"} 1",
-                               "projector_lamp_on{line=\"hall\",address=\"1\",lamp=\"4\"} 1",
-                               "projector_lamp_failed{line=\"hall\",address=\"2\",lamp=\"3\"} 1",
-                               "projector_temperature_celsius{line=\"hall\",address=\"2\",sensor=\"1\"} 47.5"})
+    for (const char *sample :
+         {"projector_up{line=\"hall\",address=\"1\"} 1",
+          "projector_up{line=\"gone\",address=\"single\"} 0",
+          "projector_audio_mute{line=\"hall\",address=\"1\"} 1",
+          "projector_lamp_on{line=\"hall\",address=\"1\",lamp=\"4\"} 1",
+          "projector_lamp_failed{line=\"hall\",address=\"2\",lamp=\"3\"} 1",
+          "projector_temperature_celsius{line=\"hall\",address=\"2\",sensor=\"1\"} 47.5"})
         QVERIFY2(text.contains(sample), sample);
 
     QProcess promtool;
@@ -95,10 +99,14 @@ void WatchProgramTest::usageErrors_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
     QTest::newRow("no line") << QStringList{} << "no line to watch";
-    QTest::newRow("period") << QStringList{"--line", "sim", "--period", "0"} << "--period is a whole number";
-    QTest::newRow("listen") << QStringList{"--line", "sim", "--listen", "localhost:x"} << "--listen is PORT or HOST:PORT";
-    QTest::newRow("address") << QStringList{"--line", "sim", "--address", "5"} << "--address is all, single";
-    QTest::newRow("config") << QStringList{"--config", "/nonexistent/campus"} << "/nonexistent/campus: ";
+    QTest::newRow("period") << QStringList{"--line", "sim", "--period", "0"}
+                            << "--period is a whole number";
+    QTest::newRow("listen") << QStringList{"--line", "sim", "--listen", "localhost:x"}
+                            << "--listen is PORT or HOST:PORT";
+    QTest::newRow("address") << QStringList{"--line", "sim", "--address", "5"}
+                             << "--address is all, single";
+    QTest::newRow("config") << QStringList{"--config", "/nonexistent/campus"}
+                            << "/nonexistent/campus: ";
 }
 
 void WatchProgramTest::usageErrors()

@@ -71,12 +71,16 @@ void WatchPrometheusTest::scrapedValuesFollowTheProjector()
     const QString pty = QString::fromLocal8Bit(m_sim.readLine()).trimmed();
     QVERIFY2(pty.startsWith(u"/dev/"), qPrintable(pty));
 
-    m_watch.start(QStringLiteral(PROJECTOR_WATCH_PATH),
-                  {"--line", pty, "--address", "1", "--period", "1", "--quiet", "--listen", "127.0.0.1:0"});
+    m_watch.start(
+        QStringLiteral(PROJECTOR_WATCH_PATH),
+        {"--line", pty, "--address", "1", "--period", "1", "--quiet", "--listen", "127.0.0.1:0"});
     QByteArray said;
-    static const QRegularExpression serving(QStringLiteral("serving http://127.0.0.1:(\\d+)/metrics"));
+    static const QRegularExpression serving(
+        QStringLiteral("serving http://127.0.0.1:(\\d+)/metrics"));
     QRegularExpressionMatch match;
-    QTRY_VERIFY((match = serving.match(QString::fromLocal8Bit(said += m_watch.readAllStandardError()))).hasMatch());
+    QTRY_VERIFY(
+        (match = serving.match(QString::fromLocal8Bit(said += m_watch.readAllStandardError())))
+            .hasMatch());
 
     QTemporaryDir dir;
     QFile config(dir.filePath(QStringLiteral("prometheus.yml")));
@@ -88,18 +92,20 @@ void WatchPrometheusTest::scrapedValuesFollowTheProjector()
                      .toUtf8());
     config.close();
     m_port = freePort();
-    m_prometheus.start(QStringLiteral("prometheus"),
-                       {"--config.file=" + config.fileName(), "--storage.tsdb.path=" + dir.filePath("data"),
-                        QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(m_port),
-                        "--log.level=warn"});
+    m_prometheus.start(
+        QStringLiteral("prometheus"),
+        {"--config.file=" + config.fileName(), "--storage.tsdb.path=" + dir.filePath("data"),
+         QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(m_port), "--log.level=warn"});
     QVERIFY(m_prometheus.waitForStarted());
 
     // The simulated projector 1 has 1203 lamp hours.
-    QTRY_COMPARE_WITH_TIMEOUT(value("projector_lamp_time_seconds{address=\"1\"}") / 3600, 1203.0, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(value("projector_lamp_time_seconds{address=\"1\"}") / 3600, 1203.0,
+                              8000);
     QCOMPARE(value("projector_up"), 1.0);
 
     m_sim.write("hours 1 12345\ntemp 1 47.5 50.0\n");
-    QTRY_COMPARE_WITH_TIMEOUT(value("projector_lamp_time_seconds{address=\"1\"}") / 3600, 12345.0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(value("projector_lamp_time_seconds{address=\"1\"}") / 3600, 12345.0,
+                              5000);
     QTRY_COMPARE_WITH_TIMEOUT(value("projector_temperature_celsius{sensor=\"1\"}"), 47.5, 2000);
 }
 

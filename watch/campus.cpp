@@ -62,7 +62,9 @@ Campus parseCampus(const QString &text)
             } else if (key == QLatin1String("addresses")) {
                 spec.addresses = parseAddresses(value);
                 if (spec.addresses.isEmpty())
-                    return fail(QStringLiteral("addresses are all, single or numbers 1 to 4, not %1").arg(value));
+                    return fail(
+                        QStringLiteral("addresses are all, single or numbers 1 to 4, not %1")
+                            .arg(value));
             } else {
                 return fail(QStringLiteral("%1 is not speed= or addresses=").arg(option));
             }

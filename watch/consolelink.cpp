@@ -6,7 +6,8 @@
 namespace watch {
 
 ConsoleLink::ConsoleLink(MSComm::LineFactory lines, const QString &settings, QObject *parent)
-    : StatusLink(parent), m_settings(settings), m_console(std::make_unique<Console>(std::move(lines)))
+    : StatusLink(parent), m_settings(settings),
+      m_console(std::make_unique<Console>(std::move(lines)))
 {
     m_console->setPacing(Console::Pacing::WhenSettled);
     // One query is out at a time, so the outcome that comes is its own; it may
@@ -47,8 +48,8 @@ bool ConsoleLink::isOpen() const
 
 void ConsoleLink::ask(int address, Query query)
 {
-    m_console->chooseAddress(address == 0 ? QString()
-                                          : QStringLiteral("A%1").arg(address, 3, 10, QLatin1Char('0')));
+    m_console->chooseAddress(
+        address == 0 ? QString() : QStringLiteral("A%1").arg(address, 3, 10, QLatin1Char('0')));
     m_asking = true;
     m_console->send(QLatin1String(buttonFor(query)));
 }

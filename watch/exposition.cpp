@@ -38,8 +38,8 @@ public:
     void sample(const QString &labels, double value)
     {
         Family &f = m_families.last();
-        f.samples += QStringLiteral("%1{%2} %3\n")
-                         .arg(QLatin1String(f.name), labels, number(value));
+        f.samples
+            += QStringLiteral("%1{%2} %3\n").arg(QLatin1String(f.name), labels, number(value));
     }
     QString text() const
     {
@@ -61,7 +61,8 @@ private:
 QString projectorLabels(const Reading &r)
 {
     return QStringLiteral("line=\"%1\",address=\"%2\"")
-        .arg(escaped(r.line), r.address == 0 ? QStringLiteral("single") : QString::number(r.address));
+        .arg(escaped(r.line),
+             r.address == 0 ? QStringLiteral("single") : QString::number(r.address));
 }
 
 QString withLabel(const Reading &r, const char *name, QLatin1StringView value)
@@ -89,14 +90,20 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
         }
     };
 
-    each("projector_up", "1 if the projector answered its power status query in the latest round, else 0.",
-         [&](const Reading &r, const QString &labels) { w.sample(labels, r.up ? 1 : 0); }, false);
-    each("projector_last_answer_timestamp_seconds", "When the projector last answered, in seconds since the epoch.",
-         [&](const Reading &r, const QString &labels) {
-             if (r.lastAnswer.isValid())
-                 w.sample(labels, r.lastAnswer.toMSecsSinceEpoch() / 1000.0);
-         }, false);
-    each("projector_reply_duration_seconds", "Time from the power status query to its complete reply.",
+    each(
+        "projector_up",
+        "1 if the projector answered its power status query in the latest round, else 0.",
+        [&](const Reading &r, const QString &labels) { w.sample(labels, r.up ? 1 : 0); }, false);
+    each(
+        "projector_last_answer_timestamp_seconds",
+        "When the projector last answered, in seconds since the epoch.",
+        [&](const Reading &r, const QString &labels) {
+            if (r.lastAnswer.isValid())
+                w.sample(labels, r.lastAnswer.toMSecsSinceEpoch() / 1000.0);
+        },
+        false);
+    each("projector_reply_duration_seconds",
+         "Time from the power status query to its complete reply.",
          [&](const Reading &r, const QString &labels) { w.sample(labels, r.replySeconds); });
     each("projector_power_state", "Power state: 1 for the current state, 0 for the others.",
          [&](const Reading &r, const QString &) {
@@ -107,29 +114,34 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
                  w.sample(withLabel(r, "state", status::nameOf(state)), *r.power == state);
              }
          });
-    each("projector_input_mode", "Selected input mode, 1 to 4.", [&](const Reading &r, const QString &labels) {
-        if (r.input)
-            w.sample(labels, *r.input);
-    });
+    each("projector_input_mode", "Selected input mode, 1 to 4.",
+         [&](const Reading &r, const QString &labels) {
+             if (r.input)
+                 w.sample(labels, *r.input);
+         });
     // In standby the projector tells neither signal nor mutes; without a signal, no mutes.
     using status::MuteSignal;
-    const auto known = [](const Reading &r) { return r.muteSignal && *r.muteSignal != MuteSignal::Standby; };
-    const auto muted = [known](const Reading &r) {
-        return known(r) && *r.muteSignal != MuteSignal::NoSignal;
-    };
+    const auto known
+        = [](const Reading &r) { return r.muteSignal && *r.muteSignal != MuteSignal::Standby; };
+    const auto muted
+        = [known](const Reading &r) { return known(r) && *r.muteSignal != MuteSignal::NoSignal; };
     each("projector_signal_present", "1 if a source signal is present on the selected input.",
          [&](const Reading &r, const QString &labels) {
              if (known(r))
                  w.sample(labels, *r.muteSignal != MuteSignal::NoSignal);
          });
-    each("projector_video_mute", "1 if the picture is muted.", [&](const Reading &r, const QString &labels) {
-        if (muted(r))
-            w.sample(labels, *r.muteSignal == MuteSignal::Video || *r.muteSignal == MuteSignal::VideoAndAudio);
-    });
-    each("projector_audio_mute", "1 if the sound is muted.", [&](const Reading &r, const QString &labels) {
-        if (muted(r))
-            w.sample(labels, *r.muteSignal == MuteSignal::Audio || *r.muteSignal == MuteSignal::VideoAndAudio);
-    });
+    each("projector_video_mute", "1 if the picture is muted.",
+         [&](const Reading &r, const QString &labels) {
+             if (muted(r))
+                 w.sample(labels, *r.muteSignal == MuteSignal::Video
+                                      || *r.muteSignal == MuteSignal::VideoAndAudio);
+         });
+    each("projector_audio_mute", "1 if the sound is muted.",
+         [&](const Reading &r, const QString &labels) {
+             if (muted(r))
+                 w.sample(labels, *r.muteSignal == MuteSignal::Audio
+                                      || *r.muteSignal == MuteSignal::VideoAndAudio);
+         });
     each("projector_image_reversed", "1 if the image is reversed along the axis.",
          [&](const Reading &r, const QString &) {
              if (!r.reversal)
@@ -138,7 +150,8 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
              w.sample(withLabel(r, "axis", QLatin1String("left_right")), r.reversal->leftRight);
          });
     // The projector counts whole hours; Prometheus wants the base unit.
-    each("projector_lamp_time_seconds", "Lamp time reported by the projector (counted in whole hours).",
+    each("projector_lamp_time_seconds",
+         "Lamp time reported by the projector (counted in whole hours).",
          [&](const Reading &r, const QString &labels) {
              if (r.lampHours)
                  w.sample(labels, double(*r.lampHours) * 3600);
@@ -174,9 +187,10 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
     lamps("projector_lamp_on", "1 if the lamp is lit.", [](const Reading &r) {
         return r.lampMode ? std::optional<int>(r.lampMode->lampsOn) : std::nullopt;
     });
-    lamps("projector_lamp_failed", "1 if the projector reports the lamp failed.", [](const Reading &r) {
-        return r.lampsFailed ? std::optional<int>(*r.lampsFailed) : std::nullopt;
-    });
+    lamps("projector_lamp_failed", "1 if the projector reports the lamp failed.",
+          [](const Reading &r) {
+              return r.lampsFailed ? std::optional<int>(*r.lampsFailed) : std::nullopt;
+          });
 
     const auto perLine = [&](const char *name, const char *type, const char *help,
                              const std::function<double(const LineRounds &)> &value) {
@@ -189,7 +203,8 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
     perLine("projector_watch_late_rounds_total", "counter",
             "Polling rounds that ended after the next round was due.",
             [](const LineRounds &l) { return double(l.late); });
-    perLine("projector_watch_round_duration_seconds", "gauge", "Duration of the latest polling round.",
+    perLine("projector_watch_round_duration_seconds", "gauge",
+            "Duration of the latest polling round.",
             [](const LineRounds &l) { return l.lastSeconds; });
     return w.text();
 }

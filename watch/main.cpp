@@ -5,8 +5,8 @@
 #include "linepoller.h"
 #include "metricsserver.h"
 #include "options.h"
-#include "table.h"
 #include "sim/anyline.h"
+#include "table.h"
 #include "textfile.h"
 
 #include <QCoreApplication>
@@ -70,7 +70,8 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<MetricsServer> server;
     if (options->listenPort) {
-        server = std::make_unique<MetricsServer>([&board] { return exposition(board.readings(), board.lines()); });
+        server = std::make_unique<MetricsServer>(
+            [&board] { return exposition(board.readings(), board.lines()); });
         const quint16 port = server->listen(options->listenAddress, *options->listenPort);
         if (port == 0) {
             tell(QStringLiteral("cannot listen on %1 port %2")
@@ -107,7 +108,8 @@ int main(int argc, char *argv[])
     const auto writeTextfileNow = [&] {
         textfileDue.stop();
         QString error;
-        if (!writeTextfile(options->textfileDir, exposition(board.readings(), board.lines()), &error)) {
+        if (!writeTextfile(options->textfileDir, exposition(board.readings(), board.lines()),
+                           &error)) {
             tell(error);
             exit = Failed;
             app.quit();
@@ -115,9 +117,10 @@ int main(int argc, char *argv[])
     };
     QObject::connect(&textfileDue, &QTimer::timeout, &app, writeTextfileNow);
     QObject::connect(&board, &Board::roundFinished, &app, [&](const QString &, quint64) {
-        const bool last = options->rounds > 0
-                          && std::all_of(board.lines().cbegin(), board.lines().cend(),
-                                         [&](const LineRounds &l) { return l.rounds >= options->rounds; });
+        const bool last
+            = options->rounds > 0
+              && std::all_of(board.lines().cbegin(), board.lines().cend(),
+                             [&](const LineRounds &l) { return l.rounds >= options->rounds; });
         if (!options->textfileDir.isEmpty()) {
             if (last)
                 writeTextfileNow();

@@ -12,10 +12,10 @@ namespace watch {
 // What became of one query.
 struct LinkAnswer
 {
-    bool answered = false;               // the projector answered it (a refusal too)
-    std::optional<status::Value> value;  // its reply as a value, when it read as one
-    qint64 milliseconds = 0;             // from the query until its reply
-    bool lineFailed = false;             // the line refused the query or went away
+    bool answered = false;              // the projector answered it (a refusal too)
+    std::optional<status::Value> value; // its reply as a value, when it read as one
+    qint64 milliseconds = 0;            // from the query until its reply
+    bool lineFailed = false;            // the line refused the query or went away
     QString failure;
 };
 

@@ -41,8 +41,8 @@ struct Column
 };
 
 constexpr Column kColumns[] = {
-    {"LINE", 8}, {"ADDR", 6}, {"POWER", 32}, {"INPUT", 5}, {"LAMP H", 7}, {"S1 C", 6},
-    {"S2 C", 6}, {"HPA", 5}, {"LAMPS ON", 9}, {"FAILED", 7}, {"LAST ANSWER", 20},
+    {"LINE", 8}, {"ADDR", 6}, {"POWER", 32},   {"INPUT", 5},  {"LAMP H", 7},       {"S1 C", 6},
+    {"S2 C", 6}, {"HPA", 5},  {"LAMPS ON", 9}, {"FAILED", 7}, {"LAST ANSWER", 20},
 };
 
 QStringList cells(const Reading &r, const QDateTime &now)
@@ -115,9 +115,9 @@ TerminalTable::TerminalTable(Board &board, QObject *parent) : QObject(parent), m
 void TerminalTable::draw()
 {
     // Home and clear, then the table: the terminal keeps one picture.
-    const QByteArray text = "\x1b[H\x1b[2J"
-                            + tableText(m_board.readings(), QDateTime::currentDateTimeUtc(), m_changed)
-                                  .toUtf8();
+    const QByteArray text
+        = "\x1b[H\x1b[2J"
+          + tableText(m_board.readings(), QDateTime::currentDateTimeUtc(), m_changed).toUtf8();
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     std::fflush(stdout);
 }

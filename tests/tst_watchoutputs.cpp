@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "watch/exposition.h"
+#include "watch/jsonline.h"
+#include "watch/table.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace watch;
+
+// What the watch shows of its readings: the metrics text, the JSON lines and
+// the terminal table.
+class WatchOutputsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void metricsOfAProjector_data();
+    void metricsOfAProjector();
+    void downProjectorKeepsNoValue();
+    void jsonLineHoldsWhatWasRead();
+    void tableMarksChangesAndSilence();
+};
+
+namespace {
+
+const QDateTime kNoon(QDate(2026, 12, 8), QTime(12, 0), Qt::UTC);
+
+void take(Reading &r, Query query, const QString &reply)
+{
+    watch::take(r, *status::readValue(query, reply));
+}
+
+Reading answering(const QString &line = QStringLiteral("hall"), int address = 2)
+{
+    Reading r;
+    r.line = line;
+    r.address = address;
+    r.round = 3;
+    r.up = true;
+    r.lastAnswer = kNoon;
+    r.replySeconds = 0.027;
+    take(r, Query::Power, QStringLiteral("00"));
+    take(r, Query::Input, QStringLiteral("3"));
+    take(r, Query::MuteSignal, QStringLiteral("01"));
+    take(r, Query::Reversal, QStringLiteral("10"));
+    take(r, Query::LampTime, QStringLiteral("01203"));
+    take(r, Query::Temperatures, QStringLiteral("+35.0, 41.5"));
+    take(r, Query::Pressure, QStringLiteral("512"));
+    take(r, Query::LampMode, QStringLiteral("1A"));
+    take(r, Query::LampFailures, QStringLiteral("LAMP FAIL No3"));
+    return r;
+}
+
+} // namespace
+
+void WatchOutputsTest::metricsOfAProjector_data()
+{
+    QTest::addColumn<QString>("sample");
+    const QString p = QStringLiteral("line=\"hall\",address=\"2\"");
+    QTest::newRow("up") << "projector_up{" + p + "} 1";
+    QTest::newRow("power on") << "projector_power_state{" + p + ",state=\"on\"} 1";
+    QTest::newRow("not standby") << "projector_power_state{" + p + ",state=\"standby\"} 0";
+    QTest::newRow("input") << "projector_input_mode{" + p + "} 3";
+    QTest::newRow("video muted") << "projector_video_mute{" + p + "} 1";
+    QTest::newRow("audio not") << "projector_audio_mute{" + p + "} 0";
+    QTest::newRow("signal") << "projector_signal_present{" + p + "} 1";
+    QTest::newRow("lamp time in seconds") << "projector_lamp_time_seconds{" + p + "} 4330800";
+    QTest::newRow("sensor 2") << "projector_temperature_celsius{" + p + ",sensor=\"2\"} 41.5";
+    QTest::newRow("hPa") << "projector_pressure_hectopascals{" + p + "} 650";
+    QTest::newRow("mode") << "projector_lamp_mode{" + p + ",mode=\"lamps-1-4\"} 1";
+    QTest::newRow("lamp 2 on") << "projector_lamp_on{" + p + ",lamp=\"2\"} 1";
+    QTest::newRow("lamp 1 off") << "projector_lamp_on{" + p + ",lamp=\"1\"} 0";
+    QTest::newRow("lamp 3 failed") << "projector_lamp_failed{" + p + ",lamp=\"3\"} 1";
+    QTest::newRow("reply time") << "projector_reply_duration_seconds{" + p + "} 0.027";
+    QTest::newRow("answered at") << "projector_last_answer_timestamp_seconds{" + p + "} 1796731200";
+    QTest::newRow("help") << QStringLiteral("# HELP projector_temperature_celsius ");
+    QTest::newRow("type") << QStringLiteral("# TYPE projector_watch_rounds_total counter");
+    QTest::newRow("rounds") << QStringLiteral("projector_watch_rounds_total{line=\"hall\"} 3");
+    QTest::newRow("late") << QStringLiteral("projector_watch_late_rounds_total{line=\"hall\"} 1");
+    QTest::newRow("escaped line") << QStringLiteral(
+        "projector_up{line=\"a\\\"b\\\\c\",address=\"single\"} 1");
+}
+
+void WatchOutputsTest::metricsOfAProjector()
+{
+    QFETCH(QString, sample);
+    const QString text = exposition({answering(), answering(QStringLiteral("a\"b\\c"), 0)},
+                                    {{QStringLiteral("hall"), 3, 1, 1.06}});
+    QVERIFY2(text.split(QLatin1Char('\n')).contains(sample)
+                 || (sample.startsWith('#') && text.contains(sample)),
+             qPrintable(text));
+}
+
+void WatchOutputsTest::downProjectorKeepsNoValue()
+{
+    Reading down = answering();
+    down.up = false;
+    const QStringList lines = exposition({down}, {}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList samples;
+    for (const QString &line : lines) {
+        if (!line.startsWith(QLatin1Char('#')))
+            samples << line.section(QLatin1Char('{'), 0, 0);
+    }
+    QCOMPARE(samples, QStringList({"projector_up", "projector_last_answer_timestamp_seconds"}));
+    QVERIFY(lines.contains(QStringLiteral("projector_up{line=\"hall\",address=\"2\"} 0")));
+}
+
+void WatchOutputsTest::jsonLineHoldsWhatWasRead()
+{
+    const QByteArray line = jsonLine(answering());
+    QVERIFY(line.endsWith('\n') && line.count('\n') == 1);
+    const QJsonObject o = QJsonDocument::fromJson(line).object();
+    QCOMPARE(o.value("line").toString(), QStringLiteral("hall"));
+    QCOMPARE(o.value("address").toInt(), 2);
+    QCOMPARE(o.value("round").toInt(), 3);
+    QCOMPARE(o.value("power").toString(), QStringLiteral("on"));
+    QCOMPARE(o.value("lamp_hours").toInt(), 1203);
+    QCOMPARE(o.value("temperature1_celsius").toDouble(), 35.0);
+    QCOMPARE(o.value("pressure_hectopascals").toInt(), 650);
+    QCOMPARE(o.value("lamps_failed").toArray(), QJsonArray({3}));
+    QCOMPARE(o.value("last_answer").toString(), QStringLiteral("2026-12-08T12:00:00.000Z"));
+
+    Reading down;
+    down.line = QStringLiteral("hall");
+    const QJsonObject silent = QJsonDocument::fromJson(jsonLine(down)).object();
+    QCOMPARE(silent.value("up").toBool(true), false);
+    QCOMPARE(silent.value("address").toString(), QStringLiteral("single"));
+    QVERIFY(!silent.contains("power") && !silent.contains("last_answer"));
+}
+
+void WatchOutputsTest::tableMarksChangesAndSilence()
+{
+    Reading down = answering(QStringLiteral("foyer"), 1);
+    down.up = false;
+    down.lastAnswer = kNoon.addSecs(-300);
+    const QStringList rows
+        = tableText({answering(), down}, kNoon.addSecs(42), {true, false}).split(QLatin1Char('\n'));
+    QVERIFY2(rows.at(0).startsWith(QLatin1String("  LINE")), qPrintable(rows.at(0)));
+    const QString up = rows.at(1).simplified();
+    QVERIFY2(up.startsWith(QLatin1String("* hall 2 on 3 1203 35.0 41.5 650 2,4 3 ")),
+             qPrintable(up));
+    QVERIFY2(up.endsWith(QLatin1String("(42s)")), qPrintable(up));
+    const QString silent = rows.at(2).simplified();
+    QVERIFY2(silent.startsWith(QLatin1String("foyer 1 NOT ANSWERING")), qPrintable(silent));
+    QVERIFY2(silent.endsWith(QLatin1String("(5m)")), qPrintable(silent));
+}
+
+QTEST_GUILESS_MAIN(WatchOutputsTest)
+#include "tst_watchoutputs.moc"

@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sim/anyline.h"
+#include "support/ptypair.h"
+#include "watch/consolelink.h"
+#include "watch/linepoller.h"
+
+#include <QHash>
+#include <QSignalSpy>
+#include <QTest>
+#include <functional>
+
+using namespace watch;
+
+// The rounds of one line: who is asked what, one query at a time, and a line
+// that is dead holding up no other.
+class WatchPollerTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void silentProjectorIsAskedNoMore();
+    void lostLineMarksTheRestDownAndIsReopened();
+    void deadLineDelaysNoOther();
+};
+
+namespace {
+
+struct Ask
+{
+    int address;
+    Query query;
+    bool operator==(const Ask &) const = default;
+};
+
+// Answers from the event loop as a line does, and refuses a second query
+// while one is in flight.
+class ScriptedLink : public StatusLink
+{
+public:
+    std::function<LinkAnswer(const Ask &)> script;
+    QList<Ask> asks;
+    int openings = 0;
+    bool inFlight = false;
+    bool overlapped = false;
+    bool open(QString *) override
+    {
+        ++openings;
+        m_open = true;
+        return true;
+    }
+    bool isOpen() const override { return m_open; }
+    void ask(int address, Query query) override
+    {
+        overlapped |= inFlight;
+        inFlight = true;
+        asks.append({address, query});
+        const LinkAnswer answer = script(asks.last());
+        if (answer.lineFailed)
+            m_open = false;
+        QTimer::singleShot(0, this, [this, answer] {
+            inFlight = false;
+            emit answered(answer);
+        });
+    }
+
+private:
+    bool m_open = false;
+};
+
+const QHash<Query, QString> kReplies = {
+    {Query::Power, "00"},     {Query::Input, "2"},        {Query::MuteSignal, "00"},
+    {Query::Reversal, "11"},  {Query::LampTime, "01203"}, {Query::Temperatures, "+35.0, 41.5"},
+    {Query::Pressure, "512"}, {Query::LampMode, "0F"},    {Query::LampFailures, "NO FAIL"},
+};
+
+LinkAnswer reply(const Ask &ask)
+{
+    return {true, status::readValue(ask.query, kReplies.value(ask.query)), 20, false, {}};
+}
+
+MSComm::LineFactory lineOf(const QString &device)
+{
+    return [device](int port) { return port == 1 ? makeLine(device) : nullptr; };
+}
+
+} // namespace
+
+void WatchPollerTest::silentProjectorIsAskedNoMore()
+{
+    auto owned = std::make_unique<ScriptedLink>();
+    ScriptedLink &link = *owned;
+    link.script = [](const Ask &ask) { return ask.address == 1 ? LinkAnswer{} : reply(ask); };
+    LinePoller poller(QStringLiteral("hall"), {1, 2}, std::move(owned), 60000);
+    QSignalSpy read(&poller, &LinePoller::projectorRead);
+    QSignalSpy rounds(&poller, &LinePoller::roundFinished);
+    QElapsedTimer epoch;
+    epoch.start();
+    poller.start(epoch);
+    QTRY_COMPARE(rounds.size(), 1);
+
+    QCOMPARE(link.asks.size(), 1 + int(queries().size()));
+    QCOMPARE(link.asks.first(), Ask({1, Query::Power}));
+    QCOMPARE(link.asks.at(1), Ask({2, Query::Power}));
+    QVERIFY(!link.overlapped);
+    QCOMPARE(read.size(), 2);
+    const auto silent = read.at(0).at(0).value<Reading>();
+    QVERIFY(!silent.up && !silent.power && !silent.lastAnswer.isValid());
+    const auto answering = read.at(1).at(0).value<Reading>();
+    QVERIFY(answering.up && answering.lastAnswer.isValid());
+    QCOMPARE(answering.input, 2);
+    QCOMPARE(answering.lampHours, 1203);
+    QCOMPARE(answering.pressureHpa, 650);
+    QCOMPARE(answering.lampsFailed, quint8(0));
+    QCOMPARE(answering.replySeconds, 0.02);
+    QCOMPARE(rounds.first().at(1).toULongLong(), 1u);
+}
+
+void WatchPollerTest::lostLineMarksTheRestDownAndIsReopened()
+{
+    auto owned = std::make_unique<ScriptedLink>();
+    ScriptedLink &link = *owned;
+    link.script = [&link](const Ask &ask) {
+        if (link.openings == 1 && ask.address == 2 && ask.query == Query::Reversal)
+            return LinkAnswer{false, std::nullopt, 0, true, QStringLiteral("gone")};
+        return reply(ask);
+    };
+    LinePoller poller(QStringLiteral("hall"), {1, 2, 3, 4}, std::move(owned), 100);
+    QSignalSpy read(&poller, &LinePoller::projectorRead);
+    QSignalSpy trouble(&poller, &LinePoller::lineTrouble);
+    QSignalSpy rounds(&poller, &LinePoller::roundFinished);
+    QElapsedTimer epoch;
+    epoch.start();
+    poller.start(epoch);
+    QTRY_COMPARE(rounds.size(), 1);
+    QCOMPARE(trouble.size(), 1);
+    QCOMPARE(trouble.first().at(1).toString(), QStringLiteral("gone"));
+    QCOMPARE(read.size(), 4);
+    QList<bool> up;
+    for (const QList<QVariant> &r : read)
+        up << r.at(0).value<Reading>().up;
+    QCOMPARE(up, QList<bool>({true, false, false, false}));
+
+    QTRY_COMPARE(rounds.size(), 2);
+    QCOMPARE(link.openings, 2);
+    QCOMPARE(read.size(), 8);
+    QVERIFY(read.last().at(0).value<Reading>().up);
+}
+
+void WatchPollerTest::deadLineDelaysNoOther()
+{
+    PtyPair dead; // nobody answers at its far end
+    QVERIFY(dead.isValid());
+    LinePoller silent(
+        QStringLiteral("dead"), {1, 2, 3, 4},
+        std::make_unique<ConsoleLink>(lineOf(dead.slavePath()), QStringLiteral("19200,N,8,1")),
+        60000);
+    LinePoller lively(
+        QStringLiteral("sim"), {0},
+        std::make_unique<ConsoleLink>(lineOf(QStringLiteral("sim")), QStringLiteral("19200,N,8,1")),
+        60000);
+    QSignalSpy silentRounds(&silent, &LinePoller::roundFinished);
+    QSignalSpy livelyRounds(&lively, &LinePoller::roundFinished);
+    QSignalSpy livelyRead(&lively, &LinePoller::projectorRead);
+    QElapsedTimer epoch;
+    epoch.start();
+    silent.start(epoch);
+    lively.start(epoch);
+
+    QTRY_COMPARE_WITH_TIMEOUT(livelyRounds.size(), 1, 3000);
+    QVERIFY2(silentRounds.isEmpty(), "the dead line's round ended before the live line's");
+    QVERIFY(livelyRead.first().at(0).value<Reading>().up);
+    // Each of the four silent projectors has its reply window of 500 ms.
+    QTRY_COMPARE_WITH_TIMEOUT(silentRounds.size(), 1, 5000);
+    QVERIFY(silentRounds.first().at(2).toLongLong() >= 4 * 500);
+    QVERIFY(livelyRounds.first().at(2).toLongLong() < 1000);
+}
+
+QTEST_GUILESS_MAIN(WatchPollerTest)
+#include "tst_watchpoller.moc"

@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// projector-watch as a program: the file node_exporter reads, checked by
+// promtool; JSON lines on a pipe; usage errors.
+class WatchProgramTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void textfileForNodeExporter();
+    void jsonLinesOnAPipe();
+    void usageErrors_data();
+    void usageErrors();
+};
+
+namespace {
+
+QString program()
+{
+    return QStringLiteral(PROJECTOR_WATCH_PATH);
+}
+
+bool write(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+} // namespace
+
+void WatchProgramTest::textfileForNodeExporter()
+{
+    QTemporaryDir dir;
+    const QString states = dir.filePath(QStringLiteral("states.txt"));
+    QVERIFY(
+        write(states, "power 1 on\nmute 1 audio\nlamps 1 1,4\nlamp-fail 2 3\ntemp 2 47.5 50.0\n"));
+    const QString config = dir.filePath(QStringLiteral("campus.conf"));
+    QVERIFY(
+        write(config, QStringLiteral("hall sim:%1 addresses=1,2\ngone sim:%2 addresses=single\n")
+                          .arg(states, dir.filePath(QStringLiteral("missing")))
+                          .toUtf8()));
+    QDir out(dir.filePath(QStringLiteral("textfile")));
+    QVERIFY(out.mkpath(QStringLiteral(".")));
+
+    QProcess watch;
+    watch.start(program(),
+                {"--config", config, "--rounds", "1", "--quiet", "--textfile", out.path()});
+    QVERIFY(watch.waitForFinished(10000));
+    QCOMPARE(watch.exitCode(), 0);
+    QVERIFY(watch.readAllStandardError().contains("gone: "));
+
+    QCOMPARE(out.entryList(QDir::Files), QStringList({"projector-watch.prom"}));
+    QFile prom(out.filePath(QStringLiteral("projector-watch.prom")));
+    QVERIFY(prom.permissions() & QFile::ReadOther);
+    QVERIFY(prom.open(QIODevice::ReadOnly));
+    const QByteArray text = prom.readAll();
+    for (const char *sample :
+         {"projector_up{line=\"hall\",address=\"1\"} 1",
+          "projector_up{line=\"gone\",address=\"single\"} 0",
+          "projector_audio_mute{line=\"hall\",address=\"1\"} 1",
+          "projector_lamp_on{line=\"hall\",address=\"1\",lamp=\"4\"} 1",
+          "projector_lamp_failed{line=\"hall\",address=\"2\",lamp=\"3\"} 1",
+          "projector_temperature_celsius{line=\"hall\",address=\"2\",sensor=\"1\"} 47.5"})
+        QVERIFY2(text.contains(sample), sample);
+
+    QProcess promtool;
+    promtool.setStandardInputFile(prom.fileName());
+    promtool.start(QStringLiteral("promtool"), {"check", "metrics"});
+    QVERIFY(promtool.waitForFinished(10000));
+    QVERIFY2(promtool.exitCode() == 0, promtool.readAll().constData());
+}
+
+void WatchProgramTest::jsonLinesOnAPipe()
+{
+    QProcess watch;
+    watch.start(program(), {"--line", "sim", "--address", "3,1", "--period", "1", "--rounds", "2"});
+    QVERIFY(watch.waitForFinished(10000));
+    QCOMPARE(watch.exitCode(), 0);
+    QList<QPair<int, int>> seen;
+    for (const QByteArray &line : watch.readAllStandardOutput().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        QVERIFY2(o.value("up").toBool() && o.value("lamp_hours").isDouble(), line.constData());
+        seen.append({o.value("round").toInt(), o.value("address").toInt()});
+    }
+    QCOMPARE(seen, (QList<QPair<int, int>>{{1, 3}, {1, 1}, {2, 3}, {2, 1}}));
+}
+
+void WatchProgramTest::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no line") << QStringList{} << "no line to watch";
+    QTest::newRow("period") << QStringList{"--line", "sim", "--period", "0"}
+                            << "--period is a whole number";
+    QTest::newRow("listen") << QStringList{"--line", "sim", "--listen", "localhost:x"}
+                            << "--listen is PORT or HOST:PORT";
+    QTest::newRow("address") << QStringList{"--line", "sim", "--address", "5"}
+                             << "--address is all, single";
+    QTest::newRow("config") << QStringList{"--config", "/nonexistent/campus"}
+                            << "/nonexistent/campus: ";
+}
+
+void WatchProgramTest::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QProcess watch;
+    watch.start(program(), arguments);
+    QVERIFY(watch.waitForFinished(10000));
+    QCOMPARE(watch.exitCode(), 2);
+    const QString errors = QString::fromLocal8Bit(watch.readAllStandardError());
+    QVERIFY2(errors.startsWith(QLatin1String("projector-watch: ")) && errors.contains(message),
+             qPrintable(errors));
+}
+
+QTEST_GUILESS_MAIN(WatchProgramTest)
+#include "tst_watchprogram.moc"

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "consolelink.h"
+
+#include "core/console.h"
+
+namespace watch {
+
+ConsoleLink::ConsoleLink(MSComm::LineFactory lines, const QString &settings, QObject *parent)
+    : StatusLink(parent), m_settings(settings),
+      m_console(std::make_unique<Console>(std::move(lines)))
+{
+    m_console->setPacing(Console::Pacing::WhenSettled);
+    // One query is out at a time, so the outcome that comes is its own; it may
+    // come before send() has returned the intent's number.
+    connect(m_console.get(), &Console::outcome, this, [this](const Outcome &outcome) {
+        if (!m_asking)
+            return;
+        m_asking = false;
+        using Result = Outcome::Result;
+        LinkAnswer answer;
+        answer.answered = outcome.result == Result::Answered || outcome.result == Result::Refused;
+        answer.value = outcome.value;
+        answer.milliseconds = outcome.milliseconds;
+        answer.lineFailed = outcome.result == Result::LineFailed;
+        answer.failure = outcome.failure;
+        emit answered(answer);
+    });
+}
+
+ConsoleLink::~ConsoleLink() = default;
+
+bool ConsoleLink::open(QString *error)
+{
+    MSComm &comm = m_console->comm();
+    // A start-up that failed leaves the settings at 19200: the speed is chosen at every opening.
+    const bool opened = (m_loaded ? comm.setPortOpen(true) : m_console->Form_Load())
+                        && m_console->chooseSpeed(m_settings);
+    m_loaded = true;
+    if (!opened && error)
+        *error = comm.errorDescription();
+    return opened;
+}
+
+bool ConsoleLink::isOpen() const
+{
+    return m_console->comm().portOpen();
+}
+
+void ConsoleLink::ask(int address, Query query)
+{
+    m_console->chooseAddress(
+        address == 0 ? QString() : QStringLiteral("A%1").arg(address, 3, 10, QLatin1Char('0')));
+    m_asking = true;
+    m_console->send(QLatin1String(buttonFor(query)));
+}
+
+} // namespace watch

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "statusquery.h"
+
+#include <QObject>
+#include <QString>
+#include <optional>
+
+namespace watch {
+
+// What became of one query.
+struct LinkAnswer
+{
+    bool answered = false;              // the projector answered it (a refusal too)
+    std::optional<status::Value> value; // its reply as a value, when it read as one
+    qint64 milliseconds = 0;            // from the query until its reply
+    bool lineFailed = false;            // the line refused the query or went away
+    QString failure;
+};
+
+// One line as the watch uses it: ask one projector one query, hear back once.
+// Address 0 is the projector on the line without an address.
+class StatusLink : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // (Re)opens the line; false with a reason when it cannot.
+    virtual bool open(QString *error) = 0;
+    virtual bool isOpen() const = 0;
+    // One query at a time: answered() follows every ask().
+    virtual void ask(int address, Query query) = 0;
+
+signals:
+    void answered(const watch::LinkAnswer &answer);
+};
+
+} // namespace watch

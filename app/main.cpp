@@ -1,4 +1,5 @@
 #include "sim/anyline.h"
+#include "core/lineservice.h"
 #include "core/trafficlog.h"
 #include "endsignals.h"
 #include "layoutdesign.h"
@@ -166,7 +167,15 @@ int main(int argc, char *argv[])
                      Qt::QueuedConnection);
     const EndSignals endSignals(
         [&window] { window.control<QPushButton>(QStringLiteral("Command16"))->click(); });
+    // The line the window holds is served to projector-ctl on this computer.
+    LineService service(window.console(), [devices](int port) {
+        return port == 1 ? devices.com1 : port == 2 ? devices.com2 : QString();
+    });
+    QObject::connect(&service, &LineService::sending, &log, &TrafficLog::setSender);
+    QObject::connect(&service, &LineService::problem, &app,
+                     [](const QString &description) { usageError(description); });
     window.Form_Load();
+    service.refresh();
     // A signal during the start-up warning has ended the program already.
     if (endSignals.received())
         return 0;

@@ -23,4 +23,5 @@ private:
     Traffic &m_traffic;
     const MSComm &m_comm;
     SenderTimers m_timers;
+    QString m_prefix; // the address when pressed
 };

@@ -31,10 +31,13 @@ void TrafficLog::write(const MSComm &comm, const char *direction, const QString 
 {
     const QDateTime now = QDateTime::currentDateTime();
     const QString line
-        = QStringLiteral("%1 COM%2 %3%4\n")
+        = QStringLiteral("%1 COM%2 %3%4%5\n")
               .arg(now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs))
               .arg(comm.commPort())
-              .arg(QLatin1String(direction), trace(characters));
+              .arg(QLatin1String(direction), trace(characters),
+                   m_sender.isEmpty() || qstrcmp(direction, "TX") != 0
+                       ? QString()
+                       : QStringLiteral("  from %1").arg(m_sender));
     // Unbuffered: each line reaches the system in one write.
     m_file.write(line.toUtf8());
 }

@@ -25,7 +25,10 @@ public:
     void follow(const Traffic &traffic, const MSComm &comm);
 
     void write(const MSComm &comm, const char *direction, const QString &characters);
+    // Transmissions from now on are named as `who`'s; empty: the operator's.
+    void setSender(const QString &who) { m_sender = who; }
 
 private:
     QFile m_file;
+    QString m_sender;
 };

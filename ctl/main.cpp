@@ -1,12 +1,15 @@
 #include "core/console.h"
 #include "sim/anyline.h"
 #include "core/trafficlog.h"
+#include "link/localendpoint.h"
 #include "options.h"
+#include "remotesession.h"
 #include "report.h"
 #include "session.h"
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <functional>
 
 // projector-ctl: the console's commands from the command line, on the same
 // core as the window and without a display.
@@ -17,6 +20,25 @@ enum Exit { Answered = 0, NotAnswered = 1, Usage = 2, LineFailed = 3 };
 void tell(const QString &message)
 {
     std::fputs(qPrintable(QStringLiteral("projector-ctl: %1\n").arg(message)), stderr);
+}
+
+// Runs every job, printing each outcome; the exit status of them all.
+int runJobs(const QList<Job> &jobs, bool json,
+            const std::function<RemoteSession::Result(const Job &)> &run)
+{
+    int exit = Answered;
+    for (const Job &job : jobs) {
+        const RemoteSession::Result result = run(job);
+        const Outcome &outcome = result.outcome;
+        report::printOutcome(outcome, json, result.value);
+        if (outcome.result == Outcome::Result::LineFailed) {
+            tell(outcome.failure);
+            return LineFailed;
+        }
+        if (!outcome.answered())
+            exit = NotAnswered;
+    }
+    return exit;
 }
 
 } // namespace
@@ -41,6 +63,23 @@ int main(int argc, char *argv[])
     }
 
     const QString device = options->line;
+    // A console that holds the line serves it; it sends the commands then.
+    bool denied = false;
+    if (auto channel = LocalChannel::connectTo(endpointPath(device), 2000, nullptr, &denied)) {
+        RemoteSession remote(std::move(channel), device, options->settings,
+                             options->addressPrefix);
+        if (!options->log.isEmpty())
+            remote.follow(log);
+        return runJobs(options->jobs, options->json,
+                       [&remote](const Job &job) { return remote.run(job); });
+    }
+    if (denied) {
+        tell(QStringLiteral("a console holds %1 and serves it to those who may use the device; "
+                            "this user may not (permission denied)")
+                 .arg(device));
+        return LineFailed;
+    }
+
     Console console([device](int port) { return port == 1 ? makeLine(device) : nullptr; });
     if (!options->log.isEmpty())
         log.follow(console.traffic(), console.comm());
@@ -51,18 +90,9 @@ int main(int argc, char *argv[])
     console.setAddressPrefix(options->addressPrefix);
 
     Session session(console);
-    int exit = Answered;
-    for (const Job &job : options->jobs) {
-        const Outcome outcome = session.run(job);
-        report::printOutcome(outcome, options->json);
-        if (outcome.result == Outcome::Result::LineFailed) {
-            tell(outcome.failure);
-            exit = LineFailed;
-            break;
-        }
-        if (!outcome.answered())
-            exit = NotAnswered;
-    }
+    const int exit = runJobs(options->jobs, options->json, [&session](const Job &job) {
+        return RemoteSession::Result{session.run(job), {}};
+    });
     session.drain();
     console.end();
     return exit;

@@ -107,7 +107,7 @@ private:
 
     WindowState m_state;
     MSComm m_comm;
-    QTimer m_timer1, m_timer2, m_timer3, m_timer4;
+    QTimer m_timer1, m_timer2, m_timer4;
     std::unique_ptr<Traffic> m_traffic;
     std::unique_ptr<CommandSender> m_sender;
     std::unique_ptr<PressAndHold> m_pressAndHold;

@@ -118,7 +118,7 @@ void ReplyMatchingTest::afterCursorHold_data()
 {
     QTest::addColumn<QString>("query");
     QTest::addColumn<int>("rounds");
-    QTest::newRow("STATUS") << "Command44" << 10;
+    QTest::newRow("STATUS") << "Command44" << 3;
     QTest::newRow("PRESSURE") << "Command99" << 1;
     QTest::newRow("L-TIME") << "Command46" << 1;
 }

@@ -31,7 +31,7 @@ LineService::LineService(Console &console, std::function<QString(int)> deviceOf,
     connect(&m_console.m_holdTimer, &QTimer::timeout, this, &LineService::holdReleased);
     connect(&m_console, &Console::transmitted, this, [this](const QString &text) {
         if (m_inFlight && m_inFlight->hold && !m_inFlight->released)
-            ++m_inFlight->sent;
+            m_inFlight->sentAny = true;
         event("tx", text);
     });
     connect(&m_console, &Console::arrived, this,
@@ -212,6 +212,7 @@ void LineService::scheduleDispatch()
 void LineService::dispatch()
 {
     m_dispatchDue = false;
+    finishIfDone();
     if (m_inFlight || m_queue.empty() || !m_console.settled() || !m_console.m_comm.portOpen())
         return;
     // A client's hold waits for the operator's to end; a single command goes
@@ -242,6 +243,9 @@ void LineService::start(Request request)
     const QString operatorPrefix
         = std::exchange(state.AddressPrefix, body.value(QStringLiteral("address")).toString());
     emit sending(request.client ? request.client->peer() : QStringLiteral("a client gone"));
+    // The number the console gives this intent: its outcomes may come before
+    // the call returns.
+    flight.intent = m_console.m_intents + 1;
     quint64 intent = 0;
     if (flight.hold)
         intent = m_console.hold(body.value(QStringLiteral("hold")).toString(),
@@ -253,7 +257,7 @@ void LineService::start(Request request)
     state.AddressPrefix = operatorPrefix;
     if (!m_inFlight) // ended by now
         return;
-    m_inFlight->intent = intent;
+    Q_ASSERT(intent == m_inFlight->intent);
     m_inFlight->calling = false;
     m_inFlight->ownWindow = replyWindow.interval();
     m_inFlight->ownHold = displayHold.interval();
@@ -267,8 +271,7 @@ void LineService::start(Request request)
 
 void LineService::ended(const Outcome &outcome)
 {
-    if (!m_inFlight || outcome.intent == 0
-        || (!m_inFlight->calling && outcome.intent != m_inFlight->intent))
+    if (!m_inFlight || outcome.intent != m_inFlight->intent)
         return;
     ++m_inFlight->ended;
     m_inFlight->latest = outcome;
@@ -285,18 +288,17 @@ void LineService::holdReleased()
     finishIfDone();
 }
 
-// A single command is done at its outcome; a hold once released and every
-// command it sent has ended, its outcome being that of the last one.
+// A single command is done at its outcome; a hold once released and the line
+// has settled, its outcome being that of the last command it sent.
 void LineService::finishIfDone()
 {
     if (!m_inFlight || m_inFlight->calling)
         return;
     const InFlight &flight = *m_inFlight;
-    const bool done = flight.hold ? flight.released && flight.ended >= flight.sent
-                                  : flight.ended > 0;
+    const bool done = flight.hold ? flight.released && m_console.settled() : flight.ended > 0;
     if (!done)
         return;
-    if (flight.hold && flight.sent == 0) {
+    if (flight.hold && !flight.sentAny) {
         m_inFlight->latest.result = Outcome::Result::LineFailed;
         m_inFlight->latest.failure = m_console.m_comm.errorDescription();
     }

@@ -71,7 +71,7 @@ private:
         bool calling = true;
         bool hold = false;
         bool released = false;
-        int sent = 0;
+        bool sentAny = false;
         int ended = 0;
         Outcome latest;
         int replyWindow = 0, displayHold = 0; // the operator's, kept for after it

@@ -30,6 +30,7 @@ private slots:
     void users();
     void twoClientsAtOnce();
     void clientBetweenHoldTicks();
+    void clientHolds();
     void clientKilledMidCommand();
     void floodRefused();
     void consoleKilledMidCommand();
@@ -230,6 +231,21 @@ void LineServiceTest::clientBetweenHoldTicks()
     const double rate = (ticks.last() - ticks.first()) / (ticks.size() - 1);
     QVERIFY2(qAbs(rate - kDesignMs) <= kDesignMs * 0.05,
              qPrintable(QStringLiteral("a tick every %1 ms").arg(rate)));
+}
+
+// A client's hold repeats at its own rate and ends in the outcome of its last command.
+void LineServiceTest::clientHolds()
+{
+    QProcess &client
+        = ctl({QStringLiteral("--json"), QStringLiteral("--hold"), QStringLiteral("1100"),
+               QStringLiteral("VOL +")});
+    QVERIFY(finish(client));
+    QCOMPARE(client.exitCode(), 0);
+    const QList<QJsonObject> outcomes = jsonLines(client);
+    QCOMPARE(outcomes.size(), 1);
+    QCOMPARE(outcomes.first().value("sent").toString(), QStringLiteral(" C 0 9 CR "));
+    QCOMPARE(outcomes.first().value("result").toString(), QStringLiteral("answered"));
+    QCOMPARE(m_farEnd->texts(), QByteArrayList(5, "C09")); // at 0, 250, ..., 1000 ms
 }
 
 // The command under way ends as any does; the line is in order for the next.

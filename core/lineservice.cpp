@@ -254,6 +254,8 @@ void LineService::start(Request request)
         intent = m_console.send(body.value(QStringLiteral("command")).toString());
     else
         intent = m_console.sendText(body.value(QStringLiteral("text")).toString());
+    if (m_inFlight && m_inFlight->hold)
+        m_console.m_pressAndHold->fixPrefix(state.AddressPrefix);
     state.AddressPrefix = operatorPrefix;
     if (!m_inFlight) // ended by now
         return;

@@ -5,19 +5,18 @@
 #include "windowstate.h"
 
 #include <QTimer>
-#include <utility>
 
 PressAndHold::PressAndHold(WindowState &state, Traffic &traffic, const MSComm &comm,
                            SenderTimers timers)
     : m_state(state), m_traffic(traffic), m_comm(comm), m_timers(timers)
 {}
 
-// The repetition goes to the projector it was pressed for, whatever address
-// another command chose meanwhile.
 bool PressAndHold::send(const char *code)
 {
-    const QString chosen = std::exchange(m_state.AddressPrefix, m_prefix);
-    m_state.SendText = m_prefix + QLatin1String(code) + QLatin1Char('\r');
+    const QString chosen = m_state.AddressPrefix;
+    if (m_fixedPrefix)
+        m_state.AddressPrefix = *m_fixedPrefix;
+    m_state.SendText = m_state.AddressPrefix + QLatin1String(code) + QLatin1Char('\r');
     const bool sent = m_traffic.Hyouji(m_state.SendText, 1);
     m_state.AddressPrefix = chosen;
     return sent;
@@ -25,7 +24,7 @@ bool PressAndHold::send(const char *code)
 
 void PressAndHold::press(const commands::Hold &button)
 {
-    m_prefix = m_state.AddressPrefix;
+    m_fixedPrefix.reset();
     if (button.isMenuArrow()) {
         if (m_state.CursorMode == 1) {
             m_timers.timer2.setInterval(150);
@@ -63,6 +62,7 @@ void PressAndHold::Timer1_Timer()
 
 void PressAndHold::release(const commands::Hold &button)
 {
+    m_fixedPrefix.reset();
     m_state.RepeatCode = 0;
     m_timers.timer1.stop();
     m_traffic.endReplyWindow();

@@ -3,6 +3,8 @@
 #include "catalogue.h"
 #include "senders.h"
 
+#include <optional>
+
 class MSComm;
 
 // The press-and-hold buttons: a press sends at once and starts Timer1, every
@@ -15,6 +17,9 @@ public:
     void press(const commands::Hold &button);
     void release(const commands::Hold &button);
     void Timer1_Timer();
+    // The ticks of this hold go to `prefix`, whatever address is chosen
+    // meanwhile (a client's hold); until the next press or release.
+    void fixPrefix(const QString &prefix) { m_fixedPrefix = prefix; }
 
 private:
     bool send(const char *code);
@@ -23,5 +28,5 @@ private:
     Traffic &m_traffic;
     const MSComm &m_comm;
     SenderTimers m_timers;
-    QString m_prefix; // the address when pressed
+    std::optional<QString> m_fixedPrefix;
 };

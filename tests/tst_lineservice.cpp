@@ -233,19 +233,25 @@ void LineServiceTest::clientBetweenHoldTicks()
              qPrintable(QStringLiteral("a tick every %1 ms").arg(rate)));
 }
 
-// A client's hold repeats at its own rate and ends in the outcome of its last command.
+// A client's hold repeats at its rate for its projector, whatever the operator
+// chooses meanwhile, and ends in the outcome of its last command.
 void LineServiceTest::clientHolds()
 {
-    QProcess &client
-        = ctl({QStringLiteral("--json"), QStringLiteral("--hold"), QStringLiteral("1100"),
-               QStringLiteral("VOL +")});
+    QProcess &client = ctl({QStringLiteral("--json"), QStringLiteral("--address"),
+                            QStringLiteral("2"), QStringLiteral("--hold"), QStringLiteral("1100"),
+                            QStringLiteral("VOL +")});
+    QTRY_COMPARE(m_farEnd->texts().size(), 2);
+    m_window.choose(QStringLiteral("Option5")); // "001"
     QVERIFY(finish(client));
     QCOMPARE(client.exitCode(), 0);
     const QList<QJsonObject> outcomes = jsonLines(client);
     QCOMPARE(outcomes.size(), 1);
-    QCOMPARE(outcomes.first().value("sent").toString(), QStringLiteral(" C 0 9 CR "));
+    QCOMPARE(outcomes.first().value("sent").toString(), QStringLiteral(" A 0 0 2 C 0 9 CR "));
     QCOMPARE(outcomes.first().value("result").toString(), QStringLiteral("answered"));
-    QCOMPARE(m_farEnd->texts(), QByteArrayList(5, "C09")); // at 0, 250, ..., 1000 ms
+    QCOMPARE(m_farEnd->texts(), QByteArrayList(5, "A002C09")); // at 0, 250, ..., 1000 ms
+    m_window.click(QStringLiteral("Command44")); // STATUS
+    QTRY_COMPARE(m_farEnd->texts().size(), 6);
+    QCOMPARE(m_farEnd->texts().last(), QByteArray("A001CR0"));
 }
 
 // The command under way ends as any does; the line is in order for the next.

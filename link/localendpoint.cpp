@@ -52,7 +52,7 @@ QString endpointPath(const QString &device)
         if (const QString canonical = QFileInfo(device).canonicalFilePath(); !canonical.isEmpty())
             name = canonical;
     } else {
-        name = QStringLiteral("u%1-%2").arg(::getuid()).arg(device);
+        name = QStringLiteral("-u%1-%2").arg(::getuid()).arg(device);
     }
     for (QChar &c : name) {
         if (!c.isLetterOrNumber() && c != u'.' && c != u'-')

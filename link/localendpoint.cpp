@@ -42,6 +42,15 @@ QString peerOf(QLocalSocket *socket)
         .arg(credentials.uid);
 }
 
+QString lockDirectory()
+{
+    struct stat st = {};
+    if (::stat("/run/lock", &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)
+        && (st.st_mode & S_IWOTH))
+        return QStringLiteral("/run/lock");
+    return QDir::tempPath();
+}
+
 } // namespace
 
 QString endpointPath(const QString &device)
@@ -58,8 +67,10 @@ QString endpointPath(const QString &device)
         if (!c.isLetterOrNumber() && c != u'.' && c != u'-')
             c = u'_';
     }
-    // Socket paths are short; a long name keeps its end, which tells devices apart.
-    return QDir::tempPath() + QStringLiteral("/projector-console") + name.right(80);
+    // Beside the serial lock files, which every program sees (a service with
+    // a /tmp of its own too); a long name keeps its end, which tells devices
+    // apart, as socket paths are short.
+    return lockDirectory() + QStringLiteral("/projector-console") + name.right(80);
 }
 
 LocalChannel::LocalChannel(QLocalSocket *socket, QObject *parent)

@@ -337,7 +337,10 @@ void LineServiceTest::consoleKilledMidCommand()
     QVERIFY(finish(client));
     QCOMPARE(client.exitCode(), 0);
 
-    console.start(QStringLiteral(PROJECTOR_CONSOLE_PATH), {QStringLiteral("--com1"), device});
+    const QString log = QDir::tempPath() + QStringLiteral("/tst_lineservice-console.log");
+    QFile::remove(log);
+    console.start(QStringLiteral(PROJECTOR_CONSOLE_PATH),
+                  {QStringLiteral("--com1"), device, QStringLiteral("--log"), log});
     const auto serving = [&device] {
         QLocalSocket probe;
         probe.connectToServer(endpointPath(device));
@@ -345,12 +348,26 @@ void LineServiceTest::consoleKilledMidCommand()
     };
     QTRY_VERIFY_WITH_TIMEOUT(serving(), 5000);
     client.start(QStringLiteral(PROJECTOR_CTL_PATH), {"--line", device, "STATUS"});
+    const qint64 sender = client.processId();
     QVERIFY(finish(client));
     QCOMPARE(client.exitCode(), 0);
+    client.start(QStringLiteral(PROJECTOR_CTL_PATH), {"--line", device, "--speed", "9600", "STATUS"});
+    QVERIFY(finish(client));
+    QCOMPARE(client.exitCode(), 3);
+    QVERIFY(client.readAllStandardError().contains("at 19200,N,8,1, not at 9600,N,8,1"));
     console.terminate();
     QVERIFY(finish(console));
     QCOMPARE(farEnd.texts(), (QByteArrayList{"CR0", "CR3", "CR0"}));
     QVERIFY(!QFile::exists(endpointPath(device)));
+    // The console's log names who sent the command.
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray logged = file.readAll();
+    QVERIFY2(logged.contains(QStringLiteral("TX C R 0 CR   from pid %1 (projector-ctl), uid ")
+                                 .arg(sender)
+                                 .toUtf8()),
+             logged.constData());
+    file.remove();
 }
 
 QTEST_MAIN(LineServiceTest)

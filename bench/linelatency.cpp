@@ -66,19 +66,16 @@ int main(int argc, char *argv[])
     if (!channel)
         qFatal("the console does not serve %s", qPrintable(served.slavePath()));
     RemoteSession remote(std::move(channel), served.slavePath(), QStringLiteral("19200,N,8,1"), {});
-    const QList<double> through = measure(rounds, [&] {
-        return remote.run(job).outcome.result == Outcome::Result::Answered;
-    });
+    const QList<double> through = measure(
+        rounds, [&] { return remote.run(job).outcome.result == Outcome::Result::Answered; });
 
-    Console direct([&own](int port) {
-        return port == 1 ? makeDeviceLine(own.slavePath()) : nullptr;
-    });
+    Console direct(
+        [&own](int port) { return port == 1 ? makeDeviceLine(own.slavePath()) : nullptr; });
     if (!direct.Form_Load())
         qFatal("cannot open %s", qPrintable(own.slavePath()));
     Session session(direct);
-    const QList<double> alone = measure(rounds, [&] {
-        return session.run(job).result == Outcome::Result::Answered;
-    });
+    const QList<double> alone
+        = measure(rounds, [&] { return session.run(job).result == Outcome::Result::Answered; });
     direct.end();
     console.terminate();
     console.waitForFinished();

@@ -117,7 +117,8 @@ void LineService::refuse(LocalChannel *channel, qint64 id, const QString &why)
     Outcome refused;
     refused.result = Outcome::Result::LineFailed;
     refused.failure = why;
-    channel->send(encode({{QStringLiteral("id"), id}, {QStringLiteral("outcome"), wire::toJson(refused)}}));
+    channel->send(
+        encode({{QStringLiteral("id"), id}, {QStringLiteral("outcome"), wire::toJson(refused)}}));
 }
 
 QString LineService::check(const QJsonObject &body) const

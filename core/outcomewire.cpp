@@ -20,8 +20,8 @@ QJsonObject toJson(const Outcome &outcome)
 std::optional<Outcome::Result> resultNamed(QStringView name)
 {
     using R = Outcome::Result;
-    for (const R result : {R::Answered, R::Refused, R::Silent, R::NotAttributable, R::NotOwed,
-                           R::LineFailed}) {
+    for (const R result :
+         {R::Answered, R::Refused, R::Silent, R::NotAttributable, R::NotOwed, R::LineFailed}) {
         if (nameOf(result) == name)
             return result;
     }

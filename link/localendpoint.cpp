@@ -199,7 +199,8 @@ bool LocalEndpoint::restrictTo(const QString &device)
             mode |= S_IROTH | S_IWOTH;
     }
     if (::chmod(path.constData(), mode) != 0) {
-        m_error = QStringLiteral("cannot set the permissions of %1").arg(m_server->fullServerName());
+        m_error
+            = QStringLiteral("cannot set the permissions of %1").arg(m_server->fullServerName());
         return false;
     }
     return true;

@@ -111,8 +111,8 @@ void LineServiceTest::clientBesideOperator()
     QSignalSpy txd(&m_window.window->console(), &Console::txdChanged);
     QSignalSpy rxd(&m_window.window->console(), &Console::rxdChanged);
     m_window.click(QStringLiteral("Command17")); // POWER ON
-    QProcess &client = ctl({QStringLiteral("--log"), log, QStringLiteral("POWER OFF"),
-                            QStringLiteral("STATUS")});
+    QProcess &client = ctl(
+        {QStringLiteral("--log"), log, QStringLiteral("POWER OFF"), QStringLiteral("STATUS")});
     QVERIFY(finish(client));
     QCOMPARE(client.exitCode(), 0);
     QCOMPARE(client.readAllStandardOutput(),
@@ -237,9 +237,9 @@ void LineServiceTest::clientBetweenHoldTicks()
 // chooses meanwhile, and ends in the outcome of its last command.
 void LineServiceTest::clientHolds()
 {
-    QProcess &client = ctl({QStringLiteral("--json"), QStringLiteral("--address"),
-                            QStringLiteral("2"), QStringLiteral("--hold"), QStringLiteral("1100"),
-                            QStringLiteral("VOL +")});
+    QProcess &client
+        = ctl({QStringLiteral("--json"), QStringLiteral("--address"), QStringLiteral("2"),
+               QStringLiteral("--hold"), QStringLiteral("1100"), QStringLiteral("VOL +")});
     QTRY_COMPARE(m_farEnd->texts().size(), 2);
     m_window.choose(QStringLiteral("Option5")); // "001"
     QVERIFY(finish(client));
@@ -249,7 +249,7 @@ void LineServiceTest::clientHolds()
     QCOMPARE(outcomes.first().value("sent").toString(), QStringLiteral(" A 0 0 2 C 0 9 CR "));
     QCOMPARE(outcomes.first().value("result").toString(), QStringLiteral("answered"));
     QCOMPARE(m_farEnd->texts(), QByteArrayList(5, "A002C09")); // at 0, 250, ..., 1000 ms
-    m_window.click(QStringLiteral("Command44")); // STATUS
+    m_window.click(QStringLiteral("Command44"));               // STATUS
     QTRY_COMPARE(m_farEnd->texts().size(), 6);
     QCOMPARE(m_farEnd->texts().last(), QByteArray("A001CR0"));
 }
@@ -351,7 +351,8 @@ void LineServiceTest::consoleKilledMidCommand()
     const qint64 sender = client.processId();
     QVERIFY(finish(client));
     QCOMPARE(client.exitCode(), 0);
-    client.start(QStringLiteral(PROJECTOR_CTL_PATH), {"--line", device, "--speed", "9600", "STATUS"});
+    client.start(QStringLiteral(PROJECTOR_CTL_PATH),
+                 {"--line", device, "--speed", "9600", "STATUS"});
     QVERIFY(finish(client));
     QCOMPARE(client.exitCode(), 3);
     QVERIFY(client.readAllStandardError().contains("at 19200,N,8,1, not at 9600,N,8,1"));
@@ -363,10 +364,10 @@ void LineServiceTest::consoleKilledMidCommand()
     QFile file(log);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray logged = file.readAll();
-    QVERIFY2(logged.contains(QStringLiteral("TX C R 0 CR   from pid %1 (projector-ctl), uid ")
-                                 .arg(sender)
-                                 .toUtf8()),
-             logged.constData());
+    QVERIFY2(
+        logged.contains(
+            QStringLiteral("TX C R 0 CR   from pid %1 (projector-ctl), uid ").arg(sender).toUtf8()),
+        logged.constData());
     file.remove();
 }
 

@@ -162,7 +162,7 @@ int main(int argc, char *argv[])
         return nullptr;
     });
     if (!devices.log.isEmpty())
-        log.follow(window.console().traffic(), window.console().comm());
+        log.follow(window.console());
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     const EndSignals endSignals(

@@ -37,6 +37,14 @@ Console::Console(MSComm::LineFactory lines, QObject *parent)
         m_traffic->lineFailed(description);
         emit lineLost(description);
     });
+    // A port that opens in the background tells its failure as a failed switch does.
+    connect(&m_comm, &MSComm::openFailed, this, [this](const QString &description) {
+        m_traffic->lineFailed(description);
+        if (m_fallbackPort != 0)
+            m_comm.setCommPort(std::exchange(m_fallbackPort, 0));
+        emit warning(description);
+    });
+    connect(&m_comm, &MSComm::portOpened, this, [this] { m_fallbackPort = 0; });
     m_holdTimer.setSingleShot(true);
     m_holdTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_holdTimer, &QTimer::timeout, this, [this] {
@@ -77,7 +85,7 @@ bool Console::switchPort(qint16 n, qint16 m)
             failure = m_comm.errorDescription();
         return ok;
     };
-    if (m_comm.portOpen())
+    if (m_comm.portOpen() || m_comm.portOpening())
         attempt(m_comm.setPortOpen(false));
     attempt(m_comm.setCommPort(n));
     // The port opens whenever it is closed, also after an earlier failure.
@@ -89,6 +97,7 @@ bool Console::switchPort(qint16 n, qint16 m)
         m_comm.setCommPort(m);
         return false;
     }
+    m_fallbackPort = m_comm.portOpening() ? m : 0;
     return true;
 }
 

@@ -34,7 +34,8 @@ public:
     bool Form_Load(const std::function<void()> &place = {});
 
     // Closes the open port, renumbers it to n and reopens it. A failure is
-    // told by warning(), the number set back to m, and false returned.
+    // told by warning(), the number set back to m, and false returned; a port
+    // that opens in the background (a connection) tells it when it fails.
     bool switchPort(qint16 n, qint16 m);
     // Applies "19200,N,8,1" or "9600,N,8,1". A refused setting returns false,
     // the previous one kept and comm().errorDescription() saying why.
@@ -70,6 +71,10 @@ public:
     void setPacing(Pacing pacing) { m_pacing = pacing; }
     // Nothing waits for a reply, nothing is held or queued.
     bool settled() const;
+
+    // The port as it stands: its number, settings, whether it is open, why it
+    // last refused, bytes written that have not yet left the computer.
+    const MSComm &port() const { return m_comm; }
 
     QString txd() const;
     QString rxd() const;
@@ -116,4 +121,5 @@ private:
     quint64 m_intents = 0;
     const commands::Hold *m_holding = nullptr; // held by hold()
     QTimer m_holdTimer;
+    qint16 m_fallbackPort = 0; // the port to go back to if the opening fails
 };

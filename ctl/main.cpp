@@ -82,9 +82,9 @@ int main(int argc, char *argv[])
 
     Console console([device](int port) { return port == 1 ? makeLine(device) : nullptr; });
     if (!options->log.isEmpty())
-        log.follow(console.traffic(), console.comm());
+        log.follow(console);
     if (!console.Form_Load() || !console.chooseSpeed(options->settings)) {
-        tell(console.comm().errorDescription());
+        tell(console.port().errorDescription());
         return LineFailed;
     }
     console.setAddressPrefix(options->addressPrefix);

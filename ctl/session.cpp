@@ -13,6 +13,8 @@ Session::Session(Console &console, QObject *parent) : QObject(parent), m_console
             [this](const Outcome &outcome) { m_outcomes.insert(outcome.intent, outcome); });
     connect(&m_console, &Console::becameSettled, &m_loop, &QEventLoop::quit);
     connect(&m_console, &Console::lineLost, &m_loop, &QEventLoop::quit);
+    // A connection that could not be made.
+    connect(&m_console, &Console::warning, &m_loop, &QEventLoop::quit);
 }
 
 Outcome Session::run(const Job &job)
@@ -39,7 +41,7 @@ void Session::drain()
 {
     QElapsedTimer clock;
     clock.start();
-    while (m_console.comm().portOpen() && m_console.comm().outBufferCount() > 0
+    while (m_console.port().portOpen() && m_console.port().outBufferCount() > 0
            && clock.elapsed() < 5000) {
         QEventLoop pause;
         QTimer::singleShot(5, &pause, &QEventLoop::quit);

@@ -36,8 +36,6 @@ LineService::LineService(Console &console, std::function<QString(int)> deviceOf,
     });
     connect(&m_console, &Console::arrived, this,
             [this](const QString &characters) { event("rx", characters); });
-    connect(m_console.m_traffic.get(), &Traffic::replyWindowEnded, this,
-            [this] { event("windowEnded", true); });
     // Port switches and the end are the window's; the served line follows them.
     m_poll.setInterval(250);
     connect(&m_poll, &QTimer::timeout, this, &LineService::refresh);
@@ -197,9 +195,8 @@ void LineService::event(const char *kind, const QJsonValue &value)
 {
     if (!m_inFlight || !m_inFlight->request.body.value(QStringLiteral("log")).toBool())
         return;
-    reply(m_inFlight->request, {{QStringLiteral("id"), m_inFlight->request.id},
-                                {QLatin1String(kind), value},
-                                {QStringLiteral("port"), m_console.m_comm.commPort()}});
+    reply(m_inFlight->request,
+          {{QStringLiteral("id"), m_inFlight->request.id}, {QLatin1String(kind), value}});
 }
 
 // From the console's own signals, which may come in the middle of its work.

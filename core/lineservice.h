@@ -25,8 +25,8 @@ class LocalEndpoint;
 //
 // A client sends one JSON object a line: {"id", "settings", "address", "log"}
 // and one of "command" (a catalogue id), "hold" with "ms", or "text". It gets
-// {"id", "outcome"} and, when it asked for "log", {"id", "tx"|"rx", "port"}
-// and {"id", "windowEnded"} for its own command's traffic.
+// {"id", "outcome"} and, when it asked for "log", {"id", "tx"|"rx"} for its
+// own command's traffic.
 class LineService : public QObject
 {
     Q_OBJECT

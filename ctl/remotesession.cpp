@@ -2,24 +2,19 @@
 #include "remotesession.h"
 
 #include "core/outcomewire.h"
-#include "core/traffic.h"
+#include "core/console.h"
 #include "core/trafficlog.h"
-#include "core/windowstate.h"
 #include "link/localendpoint.h"
-#include "link/mscomm.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
-#include <QTimer>
 
 // The log follows a console's traffic; here that traffic is told by the console
-// serving the line, and handed on in the same form.
+// serving the line, and handed on in the same form, on port 1 as when this
+// program holds the line itself.
 struct RemoteSession::Relay
 {
-    WindowState state;
-    MSComm comm{[](int) { return std::unique_ptr<CommLine>(); }};
-    QTimer replyWindow, displayHold;
-    Traffic traffic{state, comm, replyWindow, displayHold};
+    Console console{[](int) { return std::unique_ptr<CommLine>(); }};
 };
 
 RemoteSession::RemoteSession(std::unique_ptr<LocalChannel> channel, QString line, QString settings,
@@ -36,7 +31,7 @@ RemoteSession::~RemoteSession() = default;
 void RemoteSession::follow(TrafficLog &log)
 {
     m_relay = std::make_unique<Relay>();
-    log.follow(m_relay->traffic, m_relay->comm);
+    log.follow(m_relay->console);
 }
 
 RemoteSession::Result RemoteSession::run(const Job &job)
@@ -82,15 +77,11 @@ void RemoteSession::receive(const QByteArray &line)
     if (id != m_id && id != 0)
         return;
     if (m_relay) {
-        Relay &relay = *m_relay;
-        if (message.contains(QStringLiteral("port")))
-            relay.comm.setCommPort(qint16(message.value(QStringLiteral("port")).toInt(1)));
+        Console &relay = m_relay->console;
         if (message.contains(QStringLiteral("tx")))
-            emit relay.traffic.transmitted(message.value(QStringLiteral("tx")).toString());
+            emit relay.transmitted(message.value(QStringLiteral("tx")).toString());
         if (message.contains(QStringLiteral("rx")))
-            emit relay.traffic.arrived(message.value(QStringLiteral("rx")).toString());
-        if (message.contains(QStringLiteral("windowEnded")))
-            emit relay.traffic.replyWindowEnded();
+            emit relay.arrived(message.value(QStringLiteral("rx")).toString());
     }
     if (message.contains(QStringLiteral("outcome"))) {
         const wire::ClientOutcome outcome

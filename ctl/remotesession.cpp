@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
+#include <QTimer>
 
 // The log follows a console's traffic; here that traffic is told by the console
 // serving the line, and handed on in the same form, on port 1 as when this
@@ -52,11 +53,22 @@ RemoteSession::Result RemoteSession::run(const Job &job)
     }
     m_result.reset();
     m_channel->send(QJsonDocument(request).toJson(QJsonDocument::Compact));
+    // A console that stopped answering must not hold a schedule for ever.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &m_loop, &QEventLoop::quit);
+    deadline.start(kPatienceMs + job.holdMs);
     if (m_channel->isOpen())
         m_loop.exec();
     Result result;
     if (m_result) {
         result = *m_result;
+    } else if (m_channel->isOpen()) {
+        result.outcome.result = Outcome::Result::LineFailed;
+        result.outcome.failure
+            = QStringLiteral("the console serving %1 did not end the command within %2 s")
+                  .arg(m_line)
+                  .arg((kPatienceMs + job.holdMs) / 1000);
     } else {
         result.outcome.result = Outcome::Result::LineFailed;
         result.outcome.failure

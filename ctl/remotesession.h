@@ -19,6 +19,10 @@ class RemoteSession : public QObject
     Q_OBJECT
 
 public:
+    // How long a command may take, queued behind others, before the console
+    // serving the line is given up (a hold's time comes on top).
+    static constexpr int kPatienceMs = 60000;
+
     struct Result
     {
         Outcome outcome;

@@ -28,6 +28,7 @@ private slots:
     void clientBesideOperator();
     void users_data();
     void users();
+    void clientWaitsForOwedReply();
     void twoClientsAtOnce();
     void clientBetweenHoldTicks();
     void clientHolds();
@@ -181,6 +182,21 @@ void LineServiceTest::users()
         QVERIFY(client.readAllStandardError().contains("permission denied"));
         QVERIFY(m_farEnd->texts().isEmpty());
     }
+}
+
+// A client's command waits while the operator's reply is owed.
+void LineServiceTest::clientWaitsForOwedReply()
+{
+    m_farEnd->setMute(true);
+    m_window.click(QStringLiteral("Command44")); // STATUS, answered within 500 ms
+    QProcess &client = ctl({QStringLiteral("L-TIME")});
+    QTest::qWait(250);
+    QCOMPARE(m_farEnd->texts(), QByteArrayList{"CR0"});
+    m_farEnd->setMute(false);
+    QVERIFY(finish(client));
+    QCOMPARE(client.exitCode(), 0);
+    QCOMPARE(m_farEnd->texts(), (QByteArrayList{"CR0", "CR3"}));
+    QVERIFY(m_window.rxd().endsWith(QStringLiteral(" 1 2 3 4 5 CR ")));
 }
 
 void LineServiceTest::twoClientsAtOnce()

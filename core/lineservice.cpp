@@ -55,7 +55,7 @@ QString LineService::endpoint() const
 
 void LineService::refresh()
 {
-    const MSComm &comm = m_console.m_comm;
+    const MSComm &comm = m_console.port();
     const QString device = comm.portOpen() ? m_deviceOf(comm.commPort()) : QString();
     if (device == m_served)
         return;
@@ -125,9 +125,9 @@ QString LineService::check(const QJsonObject &body) const
     if (!prefix.match(body.value(QStringLiteral("address")).toString()).hasMatch())
         return QStringLiteral("no such address");
     const QString settings = body.value(QStringLiteral("settings")).toString();
-    if (!settings.isEmpty() && settings != m_console.m_state.CommSettings)
+    if (!settings.isEmpty() && settings != m_console.port().settings())
         return QStringLiteral("the console holds %1 at %2, not at %3")
-            .arg(m_served, m_console.m_state.CommSettings, settings);
+            .arg(m_served, m_console.port().settings(), settings);
     if (body.contains(QStringLiteral("command"))) {
         if (!commands::findOneShot(body.value(QStringLiteral("command")).toString()))
             return QStringLiteral("no such command");
@@ -211,7 +211,7 @@ void LineService::dispatch()
 {
     m_dispatchDue = false;
     finishIfDone();
-    if (m_inFlight || m_queue.empty() || !m_console.settled() || !m_console.m_comm.portOpen())
+    if (m_inFlight || m_queue.empty() || !m_console.settled() || !m_console.port().portOpen())
         return;
     // A client's hold waits for the operator's to end; a single command goes
     // between two of its ticks.
@@ -300,7 +300,7 @@ void LineService::finishIfDone()
         return;
     if (flight.hold && !flight.sentAny) {
         m_inFlight->latest.result = Outcome::Result::LineFailed;
-        m_inFlight->latest.failure = m_console.m_comm.errorDescription();
+        m_inFlight->latest.failure = m_console.port().errorDescription();
     }
     // The reply window the client's command set is not the operator's.
     QTimer &replyWindow = m_console.m_timer2;

@@ -9,9 +9,11 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -20,6 +22,7 @@ bool isSerialDevice(const QString &device)
     return device.startsWith(QLatin1Char('/')) && !isNetworkDevice(device);
 }
 
+#ifdef Q_OS_LINUX
 QString programOf(qint64 pid)
 {
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
@@ -27,27 +30,44 @@ QString programOf(qint64 pid)
         return QString();
     return QString::fromLocal8Bit(comm.readAll()).trimmed();
 }
+#endif
 
 QString peerOf(QLocalSocket *socket)
 {
+#ifdef Q_OS_LINUX
     ucred credentials{};
     socklen_t size = sizeof credentials;
     if (::getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &size)
-        != 0)
-        return QStringLiteral("an unknown program");
-    const QString program = programOf(credentials.pid);
-    return QStringLiteral("pid %1%2, uid %3")
-        .arg(credentials.pid)
-        .arg(program.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(program))
-        .arg(credentials.uid);
+        == 0) {
+        const QString program = programOf(credentials.pid);
+        return QStringLiteral("pid %1%2, uid %3")
+            .arg(credentials.pid)
+            .arg(program.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(program))
+            .arg(credentials.uid);
+    }
+#else
+    Q_UNUSED(socket);
+#endif
+    return QStringLiteral("a program of this computer");
+}
+
+QString currentUser()
+{
+#ifdef Q_OS_UNIX
+    return QString::number(::getuid());
+#else
+    return qEnvironmentVariable("USERNAME");
+#endif
 }
 
 QString lockDirectory()
 {
+#ifdef Q_OS_UNIX
     struct stat st = {};
     if (::stat("/run/lock", &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)
         && (st.st_mode & S_IWOTH))
         return QStringLiteral("/run/lock");
+#endif
     return QDir::tempPath();
 }
 
@@ -61,7 +81,7 @@ QString endpointPath(const QString &device)
         if (const QString canonical = QFileInfo(device).canonicalFilePath(); !canonical.isEmpty())
             name = canonical;
     } else {
-        name = QStringLiteral("-u%1-%2").arg(::getuid()).arg(device);
+        name = QStringLiteral("-u%1-%2").arg(currentUser(), device);
     }
     for (QChar &c : name) {
         if (!c.isLetterOrNumber() && c != u'.' && c != u'-')
@@ -187,6 +207,7 @@ bool LocalEndpoint::listen(const QString &device)
 
 bool LocalEndpoint::restrictTo(const QString &device)
 {
+#ifdef Q_OS_UNIX
     const QByteArray path = QFile::encodeName(m_server->fullServerName());
     mode_t mode = S_IRUSR | S_IWUSR;
     struct stat st = {};
@@ -203,6 +224,9 @@ bool LocalEndpoint::restrictTo(const QString &device)
             = QStringLiteral("cannot set the permissions of %1").arg(m_server->fullServerName());
         return false;
     }
+#else
+    Q_UNUSED(device);
+#endif
     return true;
 }
 

@@ -1,9 +1,9 @@
-#include "sim/anyline.h"
 #include "core/lineservice.h"
 #include "core/trafficlog.h"
 #include "endsignals.h"
 #include "layoutdesign.h"
 #include "mainwindow.h"
+#include "sim/anyline.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,11 +1,11 @@
 #include "core/console.h"
-#include "sim/anyline.h"
 #include "core/trafficlog.h"
 #include "link/localendpoint.h"
 #include "options.h"
 #include "remotesession.h"
 #include "report.h"
 #include "session.h"
+#include "sim/anyline.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -30,8 +30,12 @@ LineService::LineService(Console &console, std::function<QString(int)> deviceOf,
     // After the console's own handler: the hold has been released by then.
     connect(&m_console.m_holdTimer, &QTimer::timeout, this, &LineService::holdReleased);
     connect(&m_console, &Console::transmitted, this, [this](const QString &text) {
-        if (m_inFlight && m_inFlight->hold && !m_inFlight->released)
+        if (m_inFlight && m_inFlight->hold && !m_inFlight->released) {
             m_inFlight->sentAny = true;
+            if (m_console.m_holding
+                && m_console.m_state.RepeatCode != m_console.m_holding->repeatCode)
+                operatorTookOver();
+        }
         event("tx", text);
     });
     connect(&m_console, &Console::arrived, this,
@@ -276,6 +280,15 @@ void LineService::ended(const Outcome &outcome)
     ++m_inFlight->ended;
     m_inFlight->latest = outcome;
     finishIfDone();
+}
+
+// The operator pressed a button during a client's hold: the repetition is the
+// operator's now, and ends with the operator's release, not the client's.
+void LineService::operatorTookOver()
+{
+    m_console.m_holdTimer.stop();
+    m_console.m_holding = nullptr;
+    holdReleased();
 }
 
 void LineService::holdReleased()

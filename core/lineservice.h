@@ -89,6 +89,7 @@ private:
     void start(Request request);
     void ended(const Outcome &outcome);
     void holdReleased();
+    void operatorTookOver();
     void finishIfDone();
     void event(const char *kind, const QJsonValue &value);
     void stopServing(const QString &why);

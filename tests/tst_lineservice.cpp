@@ -32,6 +32,7 @@ private slots:
     void twoClientsAtOnce();
     void clientBetweenHoldTicks();
     void clientHolds();
+    void operatorPressesDuringClientHold();
     void clientKilledMidCommand();
     void floodRefused();
     void consoleKilledMidCommand();
@@ -268,6 +269,21 @@ void LineServiceTest::clientHolds()
     m_window.click(QStringLiteral("Command44"));               // STATUS
     QTRY_COMPARE(m_farEnd->texts().size(), 6);
     QCOMPARE(m_farEnd->texts().last(), QByteArray("A001CR0"));
+}
+
+// The operator's press takes the repetition over; the client's time does not end it.
+void LineServiceTest::operatorPressesDuringClientHold()
+{
+    QProcess &client
+        = ctl({QStringLiteral("--hold"), QStringLiteral("500"), QStringLiteral("VOL +")});
+    QTRY_COMPARE(m_farEnd->texts().size(), 1);
+    m_window.press(QStringLiteral("Command15")); // ZOOM +, every 50 ms
+    QVERIFY(finish(client));
+    const double clientEnded = m_farEnd->commands().last().ms;
+    QTest::qWait(300);
+    m_window.release(QStringLiteral("Command15"));
+    QVERIFY(m_farEnd->commands().last().ms > clientEnded + 200);
+    QCOMPARE(m_farEnd->commands().last().text, QByteArray("C47"));
 }
 
 // The command under way ends as any does; the line is in order for the next.

@@ -61,8 +61,12 @@ void LineService::refresh()
 {
     const MSComm &comm = m_console.port();
     const QString device = comm.portOpen() ? m_deviceOf(comm.commPort()) : QString();
-    if (device == m_served)
+    if (device == m_served) {
+        // Commands waiting go as soon as the line allows, whatever told it.
+        if (!m_queue.empty())
+            scheduleDispatch();
         return;
+    }
     stopServing(comm.portOpen()
                     ? QStringLiteral("the console switched from %1 to %2").arg(m_served, device)
                     : QStringLiteral("the console closed %1").arg(m_served));

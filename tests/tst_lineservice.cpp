@@ -214,10 +214,14 @@ void LineServiceTest::twoClientsAtOnce()
     const QList<QJsonObject> secondReplies = jsonLines(second);
     QCOMPARE(firstReplies.size(), 50);
     QCOMPARE(secondReplies.size(), 50);
-    for (const QJsonObject &reply : firstReplies)
+    for (const QJsonObject &reply : firstReplies) {
         QCOMPARE(reply.value("received").toString(), QStringLiteral(" 8 0 CR "));
-    for (const QJsonObject &reply : secondReplies)
+        QCOMPARE(reply.value("value").toObject(), (QJsonObject{{"power", "standby"}}));
+    }
+    for (const QJsonObject &reply : secondReplies) {
         QCOMPARE(reply.value("received").toString(), QStringLiteral(" 1 2 3 4 5 CR "));
+        QCOMPARE(reply.value("value").toObject(), (QJsonObject{{"hours", 12345}}));
+    }
     const QByteArrayList texts = m_farEnd->texts();
     QCOMPARE(texts.count("CR0"), 50);
     QCOMPARE(texts.count("CR3"), 50);

@@ -375,6 +375,8 @@ struct Overloaded : Ts...
 {
     using Ts::operator()...;
 };
+template<class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 } // namespace
 

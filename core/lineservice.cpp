@@ -267,6 +267,9 @@ void LineService::start(Request request)
         return;
     Q_ASSERT(intent == m_inFlight->intent);
     m_inFlight->calling = false;
+    // A refused press holds nothing: the hold ended with its failure.
+    if (m_inFlight->hold && !m_console.m_holding)
+        m_inFlight->released = true;
     m_inFlight->ownWindow = replyWindow.interval();
     m_inFlight->ownHold = displayHold.interval();
     if (!m_inFlight->hold) {
@@ -315,7 +318,7 @@ void LineService::finishIfDone()
     const bool done = flight.hold ? flight.released && m_console.settled() : flight.ended > 0;
     if (!done)
         return;
-    if (flight.hold && !flight.sentAny) {
+    if (flight.hold && !flight.sentAny && flight.ended == 0) {
         m_inFlight->latest.result = Outcome::Result::LineFailed;
         m_inFlight->latest.failure = m_console.port().errorDescription();
     }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "remotesession.h"
 
-#include "core/outcomewire.h"
 #include "core/console.h"
+#include "core/outcomewire.h"
 #include "core/trafficlog.h"
 #include "link/localendpoint.h"
 

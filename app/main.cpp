@@ -1,4 +1,5 @@
 #include "core/endsignals.h"
+#include "core/lineservice.h"
 #include "core/trafficlog.h"
 #include "devicechooser.h"
 #include "largebuffers.h"
@@ -194,7 +195,12 @@ int main(int argc, char *argv[])
         window.control<QPushButton>(QStringLiteral("Command16"))->click();
         closeModal.start();
     });
+    // The line the window holds is served to projector-ctl on this computer.
+    LineService service(window.console(), [&ports](int port) { return ports.device(port); });
+    QObject::connect(&service, &LineService::sending, &log, &TrafficLog::setSender);
+    QObject::connect(&service, &LineService::problem, &app, &tell);
     window.Form_Load();
+    service.refresh();
     if (endSignals.received())
         return 0;
     window.show();

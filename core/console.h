@@ -103,6 +103,9 @@ signals:
     void refused(const QString &description);
 
 private:
+    // Runs its clients' commands through the console's own road.
+    friend class LineService;
+
     quint64 enqueue(std::function<bool(quint64 intent)> intent);
     void runQueue();
     void fail(quint64 intent, const QString &name, const QString &description);

@@ -13,12 +13,18 @@ PressAndHold::PressAndHold(WindowState &state, Traffic &traffic, const MSComm &c
 
 bool PressAndHold::send(const char *code)
 {
+    const QString chosen = m_state.AddressPrefix;
+    if (m_fixedPrefix)
+        m_state.AddressPrefix = *m_fixedPrefix;
     m_state.SendText = m_state.AddressPrefix + QLatin1String(code) + QLatin1Char('\r');
-    return m_traffic.Hyouji(m_state.SendText, 1);
+    const bool sent = m_traffic.Hyouji(m_state.SendText, 1);
+    m_state.AddressPrefix = chosen;
+    return sent;
 }
 
 bool PressAndHold::press(const commands::Hold &button)
 {
+    m_fixedPrefix.reset();
     if (button.isMenuArrow()) {
         if (m_state.CursorMode == 1) {
             m_timers.timer2.setInterval(150);
@@ -57,6 +63,7 @@ void PressAndHold::Timer1_Timer()
 
 void PressAndHold::release(const commands::Hold &button)
 {
+    m_fixedPrefix.reset();
     m_state.RepeatCode = 0;
     m_timers.timer1.stop();
     m_traffic.endReplyWindow();

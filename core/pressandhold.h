@@ -3,6 +3,8 @@
 #include "catalogue.h"
 #include "senders.h"
 
+#include <optional>
+
 class MSComm;
 
 // The press-and-hold buttons: a press sends at once and starts Timer1, every
@@ -16,6 +18,9 @@ public:
     bool press(const commands::Hold &button);
     void release(const commands::Hold &button);
     void Timer1_Timer();
+    // The ticks of this hold go to `prefix`, whatever address is chosen
+    // meanwhile (a client's hold); until the next press or release.
+    void fixPrefix(const QString &prefix) { m_fixedPrefix = prefix; }
 
 private:
     bool send(const char *code);
@@ -24,4 +29,5 @@ private:
     Traffic &m_traffic;
     const MSComm &m_comm;
     SenderTimers m_timers;
+    std::optional<QString> m_fixedPrefix;
 };

@@ -88,10 +88,13 @@ void TrafficLog::write(const char *direction, const QStringList &traces)
     for (const QString &characters : traces) {
         const QDateTime now = QDateTime::currentDateTime();
         const QString line
-            = QStringLiteral("%1 COM%2 %3%4\n")
+            = QStringLiteral("%1 COM%2 %3%4%5\n")
                   .arg(now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs))
                   .arg(m_port)
-                  .arg(QLatin1String(direction), characters);
+                  .arg(QLatin1String(direction), characters,
+                       m_sender.isEmpty() || qstrcmp(direction, "TX") != 0
+                           ? QString()
+                           : QStringLiteral("  from %1").arg(m_sender));
         if (!writeLine(line.toUtf8()))
             return;
     }

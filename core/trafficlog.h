@@ -36,6 +36,9 @@ public:
     // Writes the reply still being received, as the end of its window does.
     void flush();
 
+    // Transmissions from now on are named as `who`'s; empty: the operator's.
+    void setSender(const QString &who) { m_sender = who; }
+
 signals:
     // A line could not be written; told once for each spell of failures.
     void failed(const QString &description);
@@ -56,4 +59,5 @@ private:
     QString m_openError;
     bool m_failing = false;
     bool m_failedOnce = false;
+    QString m_sender;
 };

@@ -1,7 +1,9 @@
 #include "core/console.h"
 #include "core/endsignals.h"
 #include "core/trafficlog.h"
+#include "link/localendpoint.h"
 #include "options.h"
+#include "remotesession.h"
 #include "report.h"
 #include "session.h"
 #include "sim/anyline.h"
@@ -9,6 +11,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 // projector-ctl: the console's commands from the command line, on the same
 // core as the window and without a display.
@@ -20,6 +23,25 @@ enum Exit { Answered = 0, NotAnswered = 1, Usage = 2, LogFailed = 2, LineFailed 
 void tell(const QString &message)
 {
     std::fputs(qPrintable(QStringLiteral("projector-ctl: %1\n").arg(message)), stderr);
+}
+
+// Runs every job, printing each outcome; the exit status of them all.
+int runJobs(const QList<Job> &jobs, bool json,
+            const std::function<RemoteSession::Result(const Job &)> &run)
+{
+    int exit = Answered;
+    for (const Job &job : jobs) {
+        const RemoteSession::Result result = run(job);
+        const Outcome &outcome = result.outcome;
+        report::printOutcome(outcome, json, result.value);
+        if (outcome.result == Outcome::Result::LineFailed) {
+            tell(outcome.failure);
+            return LineFailed;
+        }
+        if (!outcome.answered())
+            exit = NotAnswered;
+    }
+    return exit;
 }
 
 } // namespace
@@ -44,6 +66,23 @@ int main(int argc, char *argv[])
     }
 
     const QString device = options->line;
+    // A console that holds the line serves it; it sends the commands then.
+    bool denied = false;
+    if (auto channel = LocalChannel::connectTo(endpointPath(device), 2000, nullptr, &denied)) {
+        RemoteSession remote(std::move(channel), device, options->settings,
+                             options->addressPrefix);
+        if (!options->log.isEmpty())
+            remote.follow(log);
+        return runJobs(options->jobs, options->json,
+                       [&remote](const Job &job) { return remote.run(job); });
+    }
+    if (denied) {
+        tell(QStringLiteral("a console holds %1 and serves it to those who may use the device; "
+                            "this user may not (permission denied)")
+                 .arg(device));
+        return LineFailed;
+    }
+
     Console console([device](int port) { return port == 1 ? makeLine(device) : nullptr; });
     // A signal ends the program at once, wherever it waits: the line is closed
     // (its lock with it), and what was interrupted is told.
@@ -71,19 +110,10 @@ int main(int argc, char *argv[])
     console.setAddressPrefix(options->addressPrefix);
 
     Session session(console);
-    int exit = Answered;
-    for (const Job &job : options->jobs) {
+    int exit = runJobs(options->jobs, options->json, [&session, &doing](const Job &job) {
         doing = QStringLiteral("while sending \"%1\"").arg(job.command);
-        const Outcome outcome = session.run(job);
-        report::printOutcome(outcome, options->json);
-        if (outcome.result == Outcome::Result::LineFailed) {
-            tell(outcome.failure);
-            exit = LineFailed;
-            break;
-        }
-        if (!outcome.answered())
-            exit = NotAnswered;
-    }
+        return RemoteSession::Result{session.run(job), {}};
+    });
     doing = QStringLiteral("while the last command left for the line");
     session.drain();
     console.end();

@@ -66,7 +66,7 @@ void printList()
     }
 }
 
-void printOutcome(const Outcome &outcome, bool json)
+void printOutcome(const Outcome &outcome, bool json, const QJsonObject &value)
 {
     if (json) {
         QJsonObject object{{QStringLiteral("command"), outcome.name},
@@ -78,6 +78,8 @@ void printOutcome(const Outcome &outcome, bool json)
                            {QStringLiteral("milliseconds"), outcome.milliseconds}};
         if (outcome.value)
             object.insert(QStringLiteral("value"), status::toJson(*outcome.value));
+        else if (!value.isEmpty())
+            object.insert(QStringLiteral("value"), value);
         print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + u'\n');
     } else {
         print(labelled("TXD", outcome.sent) + labelled("RXD", outcome.received)

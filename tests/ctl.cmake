@@ -10,3 +10,10 @@ target_compile_definitions(tst_trafficlog PRIVATE
     PROJECTOR_CONSOLE_PATH="$<TARGET_FILE:projector-console>")
 add_dependencies(tst_trafficlog projector-ctl projector-console)
 console_add_test(tst_rxlines SOURCES tst_rxlines.cpp LIBS console_core)
+# The window serving its line to projector-ctl run as separate programs.
+console_add_test(tst_lineservice SOURCES tst_lineservice.cpp support/answeringfarend.h
+    ${CONSOLE_TEST_SUPPORT} LIBS console_window)
+target_compile_definitions(tst_lineservice PRIVATE
+    PROJECTOR_CTL_PATH="$<TARGET_FILE:projector-ctl>"
+    PROJECTOR_CONSOLE_PATH="$<TARGET_FILE:projector-console>")
+add_dependencies(tst_lineservice projector-ctl projector-console)

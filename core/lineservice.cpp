@@ -1,0 +1,340 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "lineservice.h"
+
+#include "console.h"
+#include "link/localendpoint.h"
+#include "outcomewire.h"
+#include "pressandhold.h"
+#include "traffic.h"
+
+#include <QJsonDocument>
+#include <QRegularExpression>
+
+namespace {
+
+QByteArray encode(const QJsonObject &message)
+{
+    return QJsonDocument(message).toJson(QJsonDocument::Compact);
+}
+
+} // namespace
+
+LineService::LineService(Console &console, std::function<QString(int)> deviceOf, QObject *parent)
+    : QObject(parent), m_console(console), m_deviceOf(std::move(deviceOf)),
+      m_endpoint(std::make_unique<LocalEndpoint>())
+{
+    connect(m_endpoint.get(), &LocalEndpoint::arrived, this, &LineService::arrived);
+    connect(&m_console, &Console::outcome, this, &LineService::ended);
+    connect(&m_console, &Console::becameSettled, this, &LineService::scheduleDispatch);
+    connect(&m_console, &Console::lineLost, this, &LineService::refresh, Qt::QueuedConnection);
+    // After the console's own handler: the hold has been released by then.
+    connect(&m_console.m_holdTimer, &QTimer::timeout, this, &LineService::holdReleased);
+    connect(&m_console, &Console::transmitted, this, [this](const QString &text) {
+        if (m_inFlight && m_inFlight->hold && !m_inFlight->released) {
+            m_inFlight->sentAny = true;
+            if (m_console.m_holding
+                && m_console.m_state.RepeatCode != m_console.m_holding->repeatCode)
+                operatorTookOver();
+        }
+        event("tx", text);
+    });
+    connect(&m_console, &Console::arrived, this,
+            [this](const QString &characters) { event("rx", characters); });
+    // Port switches and the end are the window's; the served line follows them.
+    m_poll.setInterval(250);
+    connect(&m_poll, &QTimer::timeout, this, &LineService::refresh);
+    m_poll.start();
+}
+
+LineService::~LineService()
+{
+    m_poll.stop();
+    stopServing(QStringLiteral("the console ended"));
+}
+
+QString LineService::endpoint() const
+{
+    return m_endpoint->path();
+}
+
+void LineService::refresh()
+{
+    const MSComm &comm = m_console.port();
+    const QString device = comm.portOpen() ? m_deviceOf(comm.commPort()) : QString();
+    if (device == m_served) {
+        // Commands waiting go as soon as the line allows, whatever told it.
+        if (!m_queue.empty())
+            scheduleDispatch();
+        return;
+    }
+    stopServing(comm.portOpen()
+                    ? QStringLiteral("the console switched from %1 to %2").arg(m_served, device)
+                    : QStringLiteral("the console closed %1").arg(m_served));
+    if (device.isEmpty())
+        return;
+    m_served = device;
+    if (!m_endpoint->listen(device))
+        emit problem(QStringLiteral("%1 is not served to other programs: %2")
+                         .arg(device, m_endpoint->errorString()));
+}
+
+void LineService::stopServing(const QString &why)
+{
+    const QString failure = QStringLiteral("%1 while the command waited").arg(why);
+    while (!m_queue.empty()) {
+        const Request request = m_queue.front();
+        m_queue.pop_front();
+        refuse(request.client, request.id, failure);
+    }
+    if (m_inFlight) {
+        const Request request = m_inFlight->request;
+        m_inFlight.reset();
+        emit sending(QString());
+        refuse(request.client, request.id, QStringLiteral("%1 during the command").arg(why));
+    }
+    const QList<LocalChannel *> clients = m_clients.keys();
+    m_clients.clear();
+    for (LocalChannel *client : clients)
+        client->deleteLater();
+    m_endpoint->close();
+    m_served.clear();
+}
+
+void LineService::arrived(LocalChannel *channel)
+{
+    if (m_clients.size() >= kClientLimit) {
+        refuse(channel, 0,
+               QStringLiteral("the console serves %1 clients already; try again later")
+                   .arg(kClientLimit));
+        channel->deleteLater();
+        return;
+    }
+    channel->setParent(this);
+    m_clients.insert(channel, 0);
+    connect(channel, &LocalChannel::lineReceived, this,
+            [this, channel](const QByteArray &line) { receive(channel, line); });
+    connect(channel, &LocalChannel::closed, this, [this, channel] { gone(channel); });
+}
+
+void LineService::refuse(LocalChannel *channel, qint64 id, const QString &why)
+{
+    if (!channel)
+        return;
+    Outcome refused;
+    refused.result = Outcome::Result::LineFailed;
+    refused.failure = why;
+    channel->send(
+        encode({{QStringLiteral("id"), id}, {QStringLiteral("outcome"), wire::toJson(refused)}}));
+}
+
+QString LineService::check(const QJsonObject &body) const
+{
+    static const QRegularExpression prefix(QStringLiteral("^(|AFFF|A00[1-4])$"));
+    if (!prefix.match(body.value(QStringLiteral("address")).toString()).hasMatch())
+        return QStringLiteral("no such address");
+    const QString settings = body.value(QStringLiteral("settings")).toString();
+    if (!settings.isEmpty() && settings != m_console.port().settings())
+        return QStringLiteral("the console holds %1 at %2, not at %3")
+            .arg(m_served, m_console.port().settings(), settings);
+    if (body.contains(QStringLiteral("command"))) {
+        if (!commands::findOneShot(body.value(QStringLiteral("command")).toString()))
+            return QStringLiteral("no such command");
+    } else if (body.contains(QStringLiteral("hold"))) {
+        const int ms = body.value(QStringLiteral("ms")).toInt(-1);
+        if (!commands::findHold(body.value(QStringLiteral("hold")).toString()) || ms < 0
+            || ms > kLongestHoldMs)
+            return QStringLiteral("no such repeating command, or no time to hold it");
+    } else if (!body.value(QStringLiteral("text")).isString()
+               || body.value(QStringLiteral("text")).toString().size() > kMaxTextLength) {
+        return QStringLiteral("no command");
+    }
+    return QString();
+}
+
+void LineService::receive(LocalChannel *channel, const QByteArray &line)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+    const QJsonObject body = document.object();
+    const qint64 id = body.value(QStringLiteral("id")).toInteger();
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        refuse(channel, 0, QStringLiteral("the console cannot read the request"));
+        channel->close();
+        return;
+    }
+    if (const QString wrong = check(body); !wrong.isEmpty()) {
+        refuse(channel, id, wrong);
+        return;
+    }
+    int &waiting = m_clients[channel];
+    if (waiting >= kQueueLimit) {
+        refuse(channel, id,
+               QStringLiteral("refused: %1 commands of this client wait already for %2")
+                   .arg(kQueueLimit)
+                   .arg(m_served));
+        return;
+    }
+    ++waiting;
+    m_queue.push_back({channel, id, body});
+    scheduleDispatch();
+}
+
+// The line is left in order: a command under way runs to its end (its reply
+// is taken as the console takes any), a hold is released, the rest is dropped.
+void LineService::gone(LocalChannel *channel)
+{
+    m_clients.remove(channel);
+    std::erase_if(m_queue, [channel](const Request &r) { return r.client == channel; });
+    if (m_inFlight && m_inFlight->request.client == channel) {
+        m_inFlight->request.client = nullptr;
+        if (m_inFlight->hold && !m_inFlight->released)
+            m_console.m_holdTimer.start(0);
+    }
+    channel->deleteLater();
+}
+
+void LineService::reply(const Request &request, const QJsonObject &message)
+{
+    if (request.client)
+        request.client->send(encode(message));
+}
+
+void LineService::event(const char *kind, const QJsonValue &value)
+{
+    if (!m_inFlight || !m_inFlight->request.body.value(QStringLiteral("log")).toBool())
+        return;
+    reply(m_inFlight->request,
+          {{QStringLiteral("id"), m_inFlight->request.id}, {QLatin1String(kind), value}});
+}
+
+// From the console's own signals, which may come in the middle of its work.
+void LineService::scheduleDispatch()
+{
+    if (std::exchange(m_dispatchDue, true))
+        return;
+    QMetaObject::invokeMethod(this, &LineService::dispatch, Qt::QueuedConnection);
+}
+
+void LineService::dispatch()
+{
+    m_dispatchDue = false;
+    finishIfDone();
+    if (m_inFlight || m_queue.empty() || !m_console.settled() || !m_console.port().portOpen())
+        return;
+    // A client's hold waits for the operator's to end; a single command goes
+    // between two of its ticks.
+    const bool hold = m_queue.front().body.contains(QStringLiteral("hold"));
+    if (hold && m_console.m_state.RepeatCode != 0)
+        return;
+    Request request = m_queue.front();
+    m_queue.pop_front();
+    if (const auto it = m_clients.find(request.client.data()); it != m_clients.end())
+        --it.value();
+    start(request);
+}
+
+void LineService::start(Request request)
+{
+    WindowState &state = m_console.m_state;
+    QTimer &replyWindow = m_console.m_timer2;
+    QTimer &displayHold = m_console.m_timer4;
+    const QJsonObject &body = request.body;
+    m_inFlight.emplace();
+    InFlight &flight = *m_inFlight;
+    flight.request = request;
+    flight.hold = body.contains(QStringLiteral("hold"));
+    flight.replyWindow = replyWindow.interval();
+    flight.displayHold = displayHold.interval();
+
+    const QString operatorPrefix
+        = std::exchange(state.AddressPrefix, body.value(QStringLiteral("address")).toString());
+    emit sending(request.client ? request.client->peer() : QStringLiteral("a client gone"));
+    // The number the console gives this intent: its outcomes may come before
+    // the call returns.
+    flight.intent = m_console.m_intents + 1;
+    quint64 intent = 0;
+    if (flight.hold)
+        intent = m_console.hold(body.value(QStringLiteral("hold")).toString(),
+                                body.value(QStringLiteral("ms")).toInt());
+    else if (body.contains(QStringLiteral("command")))
+        intent = m_console.send(body.value(QStringLiteral("command")).toString());
+    else
+        intent = m_console.sendText(body.value(QStringLiteral("text")).toString());
+    if (m_inFlight && m_inFlight->hold)
+        m_console.m_pressAndHold->fixPrefix(state.AddressPrefix);
+    state.AddressPrefix = operatorPrefix;
+    if (!m_inFlight) // ended by now
+        return;
+    Q_ASSERT(intent == m_inFlight->intent);
+    m_inFlight->calling = false;
+    // A refused press holds nothing: the hold ended with its failure.
+    if (m_inFlight->hold && !m_console.m_holding)
+        m_inFlight->released = true;
+    m_inFlight->ownWindow = replyWindow.interval();
+    m_inFlight->ownHold = displayHold.interval();
+    if (!m_inFlight->hold) {
+        // The operator's next commands are the operator's again.
+        m_console.m_traffic->setSender(0, QString());
+        emit sending(QString());
+    }
+    finishIfDone();
+}
+
+void LineService::ended(const Outcome &outcome)
+{
+    if (!m_inFlight || outcome.intent != m_inFlight->intent)
+        return;
+    ++m_inFlight->ended;
+    m_inFlight->latest = outcome;
+    finishIfDone();
+}
+
+// The operator pressed a button during a client's hold: the repetition is the
+// operator's now, and ends with the operator's release, not the client's.
+void LineService::operatorTookOver()
+{
+    m_console.m_holdTimer.stop();
+    m_console.m_holding = nullptr;
+    holdReleased();
+}
+
+void LineService::holdReleased()
+{
+    if (!m_inFlight || !m_inFlight->hold || m_inFlight->released)
+        return;
+    m_inFlight->released = true;
+    m_console.m_traffic->setSender(0, QString());
+    emit sending(QString());
+    finishIfDone();
+}
+
+// A single command is done at its outcome; a hold once released and the line
+// has settled, its outcome being that of the last command it sent.
+void LineService::finishIfDone()
+{
+    if (!m_inFlight || m_inFlight->calling)
+        return;
+    const InFlight &flight = *m_inFlight;
+    const bool done = flight.hold ? flight.released && m_console.settled() : flight.ended > 0;
+    if (!done)
+        return;
+    if (flight.hold && !flight.sentAny && flight.ended == 0) {
+        m_inFlight->latest.result = Outcome::Result::LineFailed;
+        m_inFlight->latest.failure = m_console.port().errorDescription();
+    }
+    // The reply window the client's command set is not the operator's.
+    QTimer &replyWindow = m_console.m_timer2;
+    QTimer &displayHold = m_console.m_timer4;
+    if (!flight.hold && replyWindow.interval() == flight.ownWindow
+        && displayHold.interval() == flight.ownHold) {
+        if (replyWindow.interval() != flight.replyWindow)
+            replyWindow.setInterval(flight.replyWindow);
+        if (displayHold.interval() != flight.displayHold)
+            displayHold.setInterval(flight.displayHold);
+    }
+    const InFlight finished = std::move(*m_inFlight);
+    m_inFlight.reset();
+    reply(finished.request, {{QStringLiteral("id"), finished.request.id},
+                             {QStringLiteral("outcome"), wire::toJson(finished.latest)}});
+    scheduleDispatch();
+}

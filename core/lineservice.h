@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "outcome.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Console;
+class LocalChannel;
+class LocalEndpoint;
+
+// Serves the line a console holds to the programs of this computer
+// (projector-ctl): each client's commands run on the line between the
+// operator's, one whole command at a time, never while a reply is still owed;
+// an operator's press-and-hold keeps its ticks and lets a command in between
+// two of them. Each outcome goes back to the client whose command it ended.
+//
+// A client sends one JSON object a line: {"id", "settings", "address", "log"}
+// and one of "command" (a catalogue id), "hold" with "ms", or "text". It gets
+// {"id", "outcome"} and, when it asked for "log", {"id", "tx"|"rx"} for its
+// own command's traffic.
+class LineService : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Commands a client may have waiting; beyond, each is refused at once.
+    static constexpr int kQueueLimit = 16;
+    static constexpr int kClientLimit = 32;
+    static constexpr qsizetype kMaxTextLength = 256;
+    static constexpr int kLongestHoldMs = 600000;
+
+    // `deviceOf(port)`: the device behind a port as the program was given it.
+    LineService(Console &console, std::function<QString(int port)> deviceOf,
+                QObject *parent = nullptr);
+    ~LineService() override;
+
+    // Serves the line the console holds now; nothing while its port is closed.
+    // Also checked by itself a few times a second and when the line is lost.
+    void refresh();
+    QString endpoint() const;
+    // The line served ("/dev/ttyS0"); empty when none.
+    QString served() const { return m_served; }
+
+signals:
+    // Commands sent from now on are `who`'s ("pid 4242 (projector-ctl), uid 0");
+    // empty: the operator's again.
+    void sending(const QString &who);
+    // Serving the line failed; the console goes on without serving it.
+    void problem(const QString &description);
+
+private:
+    struct Request
+    {
+        QPointer<LocalChannel> client;
+        qint64 id = 0;
+        QJsonObject body;
+    };
+    struct InFlight
+    {
+        Request request;
+        quint64 intent = 0;
+        bool calling = true;
+        bool hold = false;
+        bool released = false;
+        bool sentAny = false;
+        int ended = 0;
+        Outcome latest;
+        int replyWindow = 0, displayHold = 0; // the operator's, kept for after it
+        int ownWindow = 0, ownHold = 0;       // as the client's command set them
+    };
+
+    void arrived(LocalChannel *channel);
+    void receive(LocalChannel *channel, const QByteArray &line);
+    void gone(LocalChannel *channel);
+    void refuse(LocalChannel *channel, qint64 id, const QString &why);
+    QString check(const QJsonObject &body) const;
+    void reply(const Request &request, const QJsonObject &message);
+    void scheduleDispatch();
+    void dispatch();
+    void start(Request request);
+    void ended(const Outcome &outcome);
+    void holdReleased();
+    void operatorTookOver();
+    void finishIfDone();
+    void event(const char *kind, const QJsonValue &value);
+    void stopServing(const QString &why);
+
+    Console &m_console;
+    std::function<QString(int)> m_deviceOf;
+    std::unique_ptr<LocalEndpoint> m_endpoint;
+    QString m_served;
+    QHash<LocalChannel *, int> m_clients; // commands waiting, per client
+    std::deque<Request> m_queue;
+    std::optional<InFlight> m_inFlight;
+    QTimer m_poll;
+    bool m_dispatchDue = false;
+};

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "outcome.h"
+
+#include <QJsonObject>
+#include <optional>
+
+// An outcome as it travels from a console to the client whose command it
+// ended. The typed value travels in its JSON form, which is all a client prints.
+namespace wire {
+
+QJsonObject toJson(const Outcome &outcome);
+
+struct ClientOutcome
+{
+    Outcome outcome;   // without its typed value
+    QJsonObject value; // the typed value's JSON form; empty when none
+};
+
+ClientOutcome fromJson(const QJsonObject &object);
+std::optional<Outcome::Result> resultNamed(QStringView name);
+
+} // namespace wire

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "stats.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QWidget>
+#include <QWindow>
+#include <cstdio>
+
+// What a child of bench-startup marks on its way to the first frame, in
+// milliseconds of the monotonic clock, and prints for the parent.
+enum Mark { Main, QtStarted, Fonts, Layout, Serial, Painted, Marks };
+
+inline qint64 residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// Ends the event loop once the window's first expose has been painted and
+// flushed: the expose repaints synchronously, so its return is the first frame.
+class FirstFrame : public QObject
+{
+public:
+    explicit FirstFrame(QWidget &window) : m_window(window) { qApp->installEventFilter(this); }
+    bool painted() const { return m_painted; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &m_window && event->type() == QEvent::Paint)
+            m_paintSeen = true;
+        const bool ours = watched == m_window.windowHandle();
+        if (!ours || m_painted
+            || (event->type() != QEvent::Expose && event->type() != QEvent::UpdateRequest))
+            return false;
+        watched->event(event);
+        if (m_paintSeen && m_window.windowHandle()->isExposed()) {
+            m_painted = true;
+            QCoreApplication::quit();
+        }
+        return true;
+    }
+
+private:
+    QWidget &m_window;
+    bool m_paintSeen = false;
+    bool m_painted = false;
+};
+
+// Shows `window`, runs until its first frame, prints the marks and the
+// resident memory; the child's exit code.
+inline int showAndReport(QWidget &window, double marks[Marks])
+{
+    const FirstFrame frame(window);
+    window.show();
+    QApplication::exec();
+    if (!frame.painted())
+        return 1;
+    marks[Painted] = monotonicMs();
+    std::printf("marks");
+    for (int i = 0; i < Marks; ++i)
+        std::printf(" %.3f", marks[i]);
+    std::printf(" rss %lld\n", qlonglong(residentKb()));
+    std::fflush(stdout);
+    return 0;
+}

@@ -70,6 +70,13 @@ inline int showAndReport(QWidget &window, double marks[Marks])
     for (int i = 0; i < Marks; ++i)
         std::printf(" %.3f", marks[i]);
     std::printf(" rss %lld\n", qlonglong(residentKb()));
+    if (qEnvironmentVariableIsSet("BENCH_SMAPS")) {
+        QFile f(QStringLiteral("/proc/self/smaps"));
+        f.open(QIODevice::ReadOnly);
+        QFile out(qEnvironmentVariable("BENCH_SMAPS"));
+        out.open(QIODevice::WriteOnly);
+        out.write(f.readAll());
+    }
     std::fflush(stdout);
     return 0;
 }

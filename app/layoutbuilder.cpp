@@ -83,7 +83,7 @@ QWidget *makeControl(const layout::Control &c, QWidget *parent)
     }
     case layout::Kind::Image: {
         auto *image = new QLabel(parent);
-        image->setPixmap(layout::drawLogo());
+        image->setPixmap(layout::logoPicture());
         image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return image;
     }

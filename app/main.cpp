@@ -1,4 +1,4 @@
-#include "core/lineforms.h"
+#include "sim/anyline.h"
 #include "core/trafficlog.h"
 #include "endsignals.h"
 #include "layoutdesign.h"

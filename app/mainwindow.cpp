@@ -1,6 +1,5 @@
 #include "mainwindow.h"
 
-#include "core/traffic.h"
 #include "layoutbuilder.h"
 #include "layoutdesign.h"
 #include "refusalnotice.h"
@@ -33,6 +32,9 @@ MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
     palette.setColor(QPalette::Window, QColor::fromRgb(layout::kWindowBackground));
     setPalette(palette);
 
+    m_timer3.setObjectName(QStringLiteral("Timer3"));
+    m_timer3.setTimerType(Qt::PreciseTimer);
+    m_timer3.setInterval(5000);
     m_controls = buildLayout(this, dpi());
     showTrafficLines();
     m_views = std::make_unique<Views>(*this, *control<QPushButton>(QStringLiteral("Command34")),
@@ -43,8 +45,8 @@ MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
 
     connect(&m_console, &Console::warning, this,
             [this](const QString &description) { m_warningBox(description); });
-    connect(&m_console.traffic(), &Traffic::refused, m_notice, &RefusalNotice::tell);
-    connect(&comm(), &MSComm::lineLost, m_notice, &RefusalNotice::tellNow);
+    connect(&m_console, &Console::refused, m_notice, &RefusalNotice::tell);
+    connect(&m_console, &Console::lineLost, m_notice, &RefusalNotice::tellNow);
     connect(&timer(3), &QTimer::timeout, this, &MainWindow::Timer3_Timer);
     wireControls();
     m_image1 = control(QStringLiteral("Image1"));
@@ -66,13 +68,13 @@ qreal MainWindow::dpi() const
 
 void MainWindow::showTrafficLines()
 {
-    const auto show = [this](const char *label, void (Traffic::*changed)(const QString &)) {
-        connect(&m_console.traffic(), changed, control<QLabel>(QString::fromLatin1(label)),
+    const auto show = [this](const char *label, void (Console::*changed)(const QString &)) {
+        connect(&m_console, changed, control<QLabel>(QString::fromLatin1(label)),
                 &QLabel::setText);
     };
-    show("Label11", &Traffic::txdChanged);
-    show("Label12", &Traffic::rxdChanged);
-    show("Label22", &Traffic::statusChanged);
+    show("Label11", &Console::txdChanged);
+    show("Label12", &Console::rxdChanged);
+    show("Label22", &Console::statusChanged);
 }
 
 void MainWindow::wireControls()
@@ -80,7 +82,7 @@ void MainWindow::wireControls()
     for (const commands::OneShot &button : commands::oneShots()) {
         auto *w = control<QPushButton>(button.name);
         Q_ASSERT_X(w, qPrintable(button.name), "every one-shot button is in the layout");
-        connect(w, &QPushButton::clicked, this, [this, &button] { m_console.click(button); });
+        connect(w, &QPushButton::clicked, this, [this, &button] { m_console.send(button.name); });
     }
     for (const commands::Hold &hold : commands::holds()) {
         QWidget *w = control(QString::fromLatin1(hold.name));
@@ -91,7 +93,7 @@ void MainWindow::wireControls()
         auto *option = control<QRadioButton>(QString::fromLatin1(address.option));
         connect(option, &QRadioButton::toggled, this, [this, &address](bool checked) {
             if (checked)
-                m_console.setAddressPrefix(QString::fromLatin1(address.prefix));
+                m_console.chooseAddress(QString::fromLatin1(address.prefix));
         });
     }
 
@@ -130,7 +132,7 @@ void MainWindow::wireControls()
     onClick("Command34", [this] { m_views->Command34_Click(); });
     onClick("Command16", [this] { Command16_Click(); });
     onClick("Command95",
-            [this] { m_console.sendManual(control<QLineEdit>(QStringLiteral("Text1"))->text()); });
+            [this] { m_console.sendText(control<QLineEdit>(QStringLiteral("Text1"))->text()); });
     onClick("Command96", [this] { Command96_Click(); });
 }
 
@@ -221,13 +223,18 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (const commands::Hold *hold = m_holdButtons.value(watched)) {
         // Any mouse button acts; the press and the release, never the click.
         if (mousePress)
-            m_console.press(*hold);
+            m_console.press(QLatin1String(hold->name));
         else if (type == QEvent::MouseButtonRelease)
-            m_console.release(*hold);
+            m_console.release(QLatin1String(hold->name));
     }
     if (type == QEvent::MouseButtonDblClick && watched == m_image1)
         m_views->Image1_DblClick();
     return QWidget::eventFilter(watched, event);
+}
+
+qint16 MainWindow::extendedView() const
+{
+    return m_views->extendedView();
 }
 
 int MainWindow::windowHeightTwips() const

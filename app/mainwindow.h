@@ -38,7 +38,9 @@ public:
     WindowState &state() { return m_console.state(); }
     MSComm &comm() { return m_console.comm(); }
     RefusalNotice &notice() { return *m_notice; }
-    QTimer &timer(int n) { return m_console.timer(n); }
+    // Timer3 hides the port panel; the others are the console's.
+    QTimer &timer(int n) { return n == 3 ? m_timer3 : m_console.timer(n); }
+    qint16 extendedView() const;
 
     template<typename T = QWidget>
     T *control(const QString &name) const
@@ -68,6 +70,7 @@ private:
     void Command96_Click();
 
     Console m_console;
+    QTimer m_timer3;
     QHash<QString, QWidget *> m_controls;
     QHash<const QObject *, const commands::Hold *> m_holdButtons;
     std::unique_ptr<Views> m_views;

@@ -25,13 +25,13 @@ void Views::Form_KeyDown(int keyCode, int shift)
     if ((shift & 7) != 2 || keyCode != 72)
         return;
     m_window.setWindowHeightTwips(kExtended);
-    m_window.state().ExtendedView = 1;
+    m_extendedView = 1;
     showViewButton(kClose);
 }
 
 void Views::Image1_DblClick()
 {
-    if (m_window.state().ExtendedView != 1)
+    if (m_extendedView != 1)
         return;
     m_window.setWindowHeightTwips(kFull);
     showViewButton(kClose);
@@ -40,7 +40,7 @@ void Views::Image1_DblClick()
 void Views::Command34_Click()
 {
     m_timer3.stop();
-    m_window.state().ExtendedView = 0;
+    m_extendedView = 0;
     if (m_window.windowHeightTwips() >= 6000) {
         m_window.setWindowHeightTwips(kNormal);
         showViewButton(kShowData);

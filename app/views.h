@@ -23,10 +23,14 @@ public:
     void Image1_DblClick();
     void Command34_Click();
 
+    // 1 while the extended view opened by Ctrl+H is shown.
+    qint16 extendedView() const { return m_extendedView; }
+
 private:
     void showViewButton(const QString &caption);
 
     MainWindow &m_window;
     QPushButton &m_command34;
     QTimer &m_timer3;
+    qint16 m_extendedView = 0;
 };

@@ -4,13 +4,15 @@
 #include "senders.h"
 #include "traffic.h"
 
+#include <utility>
+
 Console::Console(MSComm::LineFactory lines, QObject *parent)
     : QObject(parent), m_comm(std::move(lines))
 {
     m_comm.setObjectName(QStringLiteral("MSComm1"));
     // Precise timers: the coarse default drifts a 500 ms interval by 5 %.
-    const int intervals[] = {200, 500, 5000, 1000};
-    for (int n = 1; n <= 4; ++n) {
+    const int intervals[] = {200, 500, 0, 1000};
+    for (int n : {1, 2, 4}) {
         QTimer &t = timer(n);
         t.setObjectName(QStringLiteral("Timer%1").arg(n));
         t.setTimerType(Qt::PreciseTimer);
@@ -21,13 +23,43 @@ Console::Console(MSComm::LineFactory lines, QObject *parent)
     m_sender = std::make_unique<CommandSender>(m_state, *m_traffic, timers);
     m_pressAndHold = std::make_unique<PressAndHold>(m_state, *m_traffic, m_comm, timers);
     connect(&m_timer1, &QTimer::timeout, this, [this] { m_pressAndHold->Timer1_Timer(); });
+
+    Traffic *traffic = m_traffic.get();
+    connect(traffic, &Traffic::txdChanged, this, &Console::txdChanged);
+    connect(traffic, &Traffic::rxdChanged, this, &Console::rxdChanged);
+    connect(traffic, &Traffic::statusChanged, this, &Console::statusChanged);
+    connect(traffic, &Traffic::transmitted, this, &Console::transmitted);
+    connect(traffic, &Traffic::arrived, this, &Console::arrived);
+    connect(traffic, &Traffic::refused, this, &Console::refused);
+    connect(traffic, &Traffic::settled, this, &Console::outcome);
+    connect(traffic, &Traffic::becameIdle, this, &Console::runQueue);
+    connect(&m_comm, &MSComm::lineLost, this, [this](const QString &description) {
+        m_traffic->lineFailed(description);
+        emit lineLost(description);
+    });
+    // A port that opens in the background tells its failure as a failed switch does.
+    connect(&m_comm, &MSComm::openFailed, this, [this](const QString &description) {
+        m_traffic->lineFailed(description);
+        if (m_fallbackPort != 0)
+            m_comm.setCommPort(std::exchange(m_fallbackPort, 0));
+        emit warning(description);
+    });
+    connect(&m_comm, &MSComm::portOpened, this, [this] { m_fallbackPort = 0; });
+    m_holdTimer.setSingleShot(true);
+    m_holdTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_holdTimer, &QTimer::timeout, this, [this] {
+        if (const commands::Hold *held = std::exchange(m_holding, nullptr))
+            m_pressAndHold->release(*held);
+        runQueue();
+    });
 }
 
 Console::~Console() = default;
 
 QTimer &Console::timer(int n)
 {
-    QTimer *timers[] = {&m_timer1, &m_timer2, &m_timer3, &m_timer4};
+    QTimer *timers[] = {&m_timer1, &m_timer2, nullptr, &m_timer4};
+    Q_ASSERT_X(n != 3, "Console::timer", "Timer3 is the window's");
     return *timers[n - 1];
 }
 
@@ -53,7 +85,7 @@ bool Console::switchPort(qint16 n, qint16 m)
             failure = m_comm.errorDescription();
         return ok;
     };
-    if (m_comm.portOpen())
+    if (m_comm.portOpen() || m_comm.portOpening())
         attempt(m_comm.setPortOpen(false));
     attempt(m_comm.setCommPort(n));
     // The port opens whenever it is closed, also after an earlier failure.
@@ -65,6 +97,7 @@ bool Console::switchPort(qint16 n, qint16 m)
         m_comm.setCommPort(m);
         return false;
     }
+    m_fallbackPort = m_comm.portOpening() ? m : 0;
     return true;
 }
 
@@ -102,4 +135,115 @@ void Console::release(const commands::Hold &button)
 void Console::end()
 {
     m_comm.setPortOpen(false);
+}
+
+QString Console::txd() const
+{
+    return m_traffic->txd();
+}
+
+QString Console::rxd() const
+{
+    return m_traffic->rxd();
+}
+
+QString Console::statusLine() const
+{
+    return m_traffic->status();
+}
+
+bool Console::settled() const
+{
+    return m_queue.empty() && !m_holding && m_traffic->idle();
+}
+
+void Console::fail(quint64 intent, const QString &name, const QString &description)
+{
+    Outcome failed;
+    failed.intent = intent;
+    failed.name = name;
+    failed.result = Outcome::Result::LineFailed;
+    failed.failure = description;
+    emit outcome(failed);
+}
+
+quint64 Console::enqueue(std::function<bool(quint64)> intent)
+{
+    const quint64 number = ++m_intents;
+    m_queue.emplace_back(number, std::move(intent));
+    runQueue();
+    return number;
+}
+
+// Intents wait only when paced; a refused one ends there, the next may go.
+void Console::runQueue()
+{
+    while (!m_queue.empty()) {
+        if (m_pacing == Pacing::WhenSettled && (m_holding || !m_traffic->idle()))
+            return;
+        auto [number, intent] = std::move(m_queue.front());
+        m_queue.pop_front();
+        intent(number);
+    }
+    if (settled())
+        emit becameSettled();
+}
+
+quint64 Console::send(const QString &id)
+{
+    const commands::OneShot *button = commands::findOneShot(id);
+    if (!button)
+        return 0;
+    return enqueue([this, button](quint64 intent) {
+        m_traffic->setSender(intent, button->name);
+        if (!m_sender->click(*button)) {
+            fail(intent, button->name, m_comm.errorDescription());
+            return false;
+        }
+        return true;
+    });
+}
+
+quint64 Console::sendText(const QString &typed)
+{
+    return enqueue([this, typed](quint64 intent) {
+        m_traffic->setSender(intent, typed);
+        if (!m_sender->sendManual(typed)) {
+            fail(intent, typed, m_comm.errorDescription());
+            return false;
+        }
+        return true;
+    });
+}
+
+quint64 Console::press(const QString &id)
+{
+    const commands::Hold *button = commands::findHold(id);
+    if (!button)
+        return 0;
+    return enqueue([this, button](quint64 intent) {
+        m_traffic->setSender(intent, QLatin1String(button->name));
+        m_pressAndHold->press(*button);
+        return true;
+    });
+}
+
+void Console::release(const QString &id)
+{
+    if (const commands::Hold *button = commands::findHold(id))
+        m_pressAndHold->release(*button);
+}
+
+quint64 Console::hold(const QString &id, int ms)
+{
+    const commands::Hold *button = commands::findHold(id);
+    if (!button)
+        return 0;
+    return enqueue([this, button, ms](quint64 intent) {
+        m_traffic->setSender(intent, QLatin1String(button->name));
+        m_holding = button;
+        m_pressAndHold->press(*button);
+        m_holdTimer.start(ms);
+        return true;
+    });
 }

@@ -2,10 +2,12 @@
 
 #include "catalogue.h"
 #include "link/mscomm.h"
+#include "outcome.h"
 #include "windowstate.h"
 
 #include <QObject>
 #include <QTimer>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -32,7 +34,8 @@ public:
     bool Form_Load(const std::function<void()> &place = {});
 
     // Closes the open port, renumbers it to n and reopens it. A failure is
-    // told by warning(), the number set back to m, and false returned.
+    // told by warning(), the number set back to m, and false returned; a port
+    // that opens in the background (a connection) tells it when it fails.
     bool switchPort(qint16 n, qint16 m);
     // Applies "19200,N,8,1" or "9600,N,8,1". A refused setting returns false,
     // the previous one kept and comm().errorDescription() saying why.
@@ -48,6 +51,31 @@ public:
     // END: the port is closed.
     void end();
 
+    // Intents, by catalogue id (the window's control name, "Command17"). Each
+    // returns its intent number, which the outcomes of its commands carry; 0
+    // for an unknown id. Every command sent ends in one outcome().
+    quint64 send(const QString &id);
+    quint64 press(const QString &id);
+    void release(const QString &id);
+    // Press, and release after `ms`.
+    quint64 hold(const QString &id, int ms);
+    // "SEND": the typed text behind the address prefix.
+    quint64 sendText(const QString &typed);
+    void chooseAddress(const QString &prefix) { setAddressPrefix(prefix); }
+
+    // How intents go out: as they come (the window: the operator decides when
+    // to click), or each only once the line has settled - the reply to the
+    // previous command came, or its window ended and the line stayed quiet -
+    // so that a late reply is never taken for the next command's (a script).
+    enum class Pacing { AsTheyCome, WhenSettled };
+    void setPacing(Pacing pacing) { m_pacing = pacing; }
+    // Nothing waits for a reply, nothing is held or queued.
+    bool settled() const;
+
+    QString txd() const;
+    QString rxd() const;
+    QString statusLine() const;
+
     WindowState &state() { return m_state; }
     MSComm &comm() { return m_comm; }
     Traffic &traffic() { return *m_traffic; }
@@ -56,12 +84,35 @@ public:
 signals:
     // A failure that the design tells in a modal warning box.
     void warning(const QString &description);
+    // The three traffic lines.
+    void txdChanged(const QString &text);
+    void rxdChanged(const QString &text);
+    void statusChanged(const QString &text);
+    void outcome(const Outcome &outcome);
+    // The line has settled and nothing is queued (see settled()).
+    void becameSettled();
+    // The bytes of a command left / characters came in / the line went away.
+    void transmitted(const QString &text);
+    void arrived(const QString &characters);
+    void lineLost(const QString &description);
+    // The port refused a command.
+    void refused(const QString &description);
 
 private:
+    quint64 enqueue(std::function<bool(quint64 intent)> intent);
+    void runQueue();
+    void fail(quint64 intent, const QString &name, const QString &description);
+
     WindowState m_state;
     MSComm m_comm;
-    QTimer m_timer1, m_timer2, m_timer3, m_timer4;
+    QTimer m_timer1, m_timer2, m_timer4;
     std::unique_ptr<Traffic> m_traffic;
     std::unique_ptr<CommandSender> m_sender;
     std::unique_ptr<PressAndHold> m_pressAndHold;
+    Pacing m_pacing = Pacing::AsTheyCome;
+    std::deque<std::pair<quint64, std::function<bool(quint64)>>> m_queue;
+    quint64 m_intents = 0;
+    const commands::Hold *m_holding = nullptr; // held by hold()
+    QTimer m_holdTimer;
+    qint16 m_fallbackPort = 0; // the port to go back to if the opening fails
 };

@@ -2,84 +2,208 @@
 
 #include <algorithm>
 
-void ReplyMatcher::sent(qint64 nowMs, int windowMs, bool owed)
+namespace {
+
+bool isTerminator(QChar c)
 {
-    if (m_inReply && nowMs - m_lastArrivalMs > kReplyGapMs) {
-        m_inReply = false;
-        m_reply.clear();
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
+
+QStringView body(const QString &reply)
+{
+    QStringView text(reply);
+    while (!text.isEmpty() && isTerminator(text.back()))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+bool ReplyMatcher::owedAt(const Owed &owed, qint64 nowMs) const
+{
+    return owed.windowOpen || owed.deadlineMs >= nowMs;
+}
+
+void ReplyMatcher::sent(const Command &command, qint64 nowMs, int windowMs)
+{
+    if (m_inReply && nowMs - m_lastArrivalMs > kReplyGapMs)
+        endReply(nowMs);
+    for (Owed &owed : m_owed) {
+        if (owed.windowOpen) {
+            owed.windowOpen = false;
+            owed.windowEndMs = nowMs;
+        }
     }
-    ++m_commands;
-    m_latestWasOwed = owed;
-    m_windowOpen = owed;
+    m_latest = command;
     m_latestAnswered = false;
     m_latestReply.clear();
-    if (owed)
-        m_owed.push_back({m_commands, nowMs + std::max(windowMs, kShortestOwedMs)});
+    if (command.owed)
+        m_owed.push_back({command, nowMs + std::max(windowMs, kShortestOwedMs), true, nowMs});
+    else
+        m_settled.append({command.id, Result::NotOwed, QString()});
 }
 
-void ReplyMatcher::windowEnded()
+void ReplyMatcher::windowEnded(qint64 nowMs)
 {
-    m_windowOpen = false;
-}
-
-bool ReplyMatcher::latestOwed() const
-{
-    return !m_owed.empty() && m_owed.back().command == m_commands;
-}
-
-// Owed commands whose reply window has ended owe nothing any more. The latest
-// command's window is the one the console times: it ends by windowEnded(),
-// and not before its deadline.
-void ReplyMatcher::expire(qint64 nowMs)
-{
-    std::erase_if(m_owed, [&](const Owed &owed) {
-        const bool windowEnded = owed.command != m_commands || !m_windowOpen;
-        return windowEnded && owed.deadlineMs < nowMs;
-    });
-}
-
-bool ReplyMatcher::replyIsForLatest() const
-{
-    if (!m_owed.empty() && m_owed.front().command <= m_replyAfter)
-        return m_owed.front().command == m_commands;
-    // Nothing sent before this reply is owed one: a late reply to the latest
-    // command, if that began after it and it is still waiting.
-    return m_latestWasOwed && !m_latestAnswered && m_replyAfter == m_commands;
-}
-
-void ReplyMatcher::complete()
-{
-    if (replyIsForLatest()) {
-        m_latestReply = m_reply;
-        m_latestAnswered = true;
+    for (Owed &owed : m_owed) {
+        if (owed.command.id == m_latest.id && owed.windowOpen) {
+            owed.windowOpen = false;
+            owed.windowEndMs = nowMs;
+        }
     }
-    if (!m_owed.empty() && m_owed.front().command <= m_replyAfter)
-        m_owed.pop_front();
-    m_reply.clear();
-    m_inReply = false;
 }
 
-bool ReplyMatcher::received(const QString &characters, qint64 nowMs)
+// The commands the reply in progress may answer: per projector the oldest owed
+// one sent before the reply began, and the latest command's late reply.
+QList<quint64> ReplyMatcher::fitting(bool complete, qint64 nowMs) const
 {
-    expire(nowMs);
-    bool latestChanged = false;
+    const QStringView reply = body(m_reply);
+    QList<quint64> fits;
+    QStringList projectors;
+    for (const Owed &owed : m_owed) {
+        if (owed.command.id > m_replyAfter || !owedAt(owed, nowMs)
+            || projectors.contains(owed.command.projector))
+            continue;
+        projectors << owed.command.projector;
+        if (status::fit(owed.command.query, reply, complete) != status::Fit::No)
+            fits << owed.command.id;
+    }
+    const bool late = m_latest.owed && !m_latestAnswered && m_replyAfter == m_latest.id
+                      && !projectors.contains(m_latest.projector);
+    if (late && status::fit(m_latest.query, reply, complete) != status::Fit::No)
+        fits << m_latest.id;
+    return fits;
+}
+
+ReplyMatcher::Owed *ReplyMatcher::find(quint64 command)
+{
+    const auto it = std::find_if(m_owed.begin(), m_owed.end(),
+                                 [&](const Owed &owed) { return owed.command.id == command; });
+    return it == m_owed.end() ? nullptr : &*it;
+}
+
+void ReplyMatcher::answer(quint64 command, const QString &reply)
+{
+    const auto it = std::find_if(m_owed.begin(), m_owed.end(),
+                                 [&](const Owed &owed) { return owed.command.id == command; });
+    if (it == m_owed.end())
+        return;
+    const Result result = status::isRefusal(body(reply)) ? Result::Refused : Result::Answered;
+    m_settled.append({command, result, reply});
+    m_owed.erase(it);
+}
+
+ReplyMatcher::Reply ReplyMatcher::offer(bool complete, qint64 nowMs)
+{
+    const QList<quint64> fits = fitting(complete, nowMs);
+    if (fits.size() > 1) {
+        for (const quint64 command : fits) {
+            if (Owed *owed = find(command))
+                owed->ambiguous = true;
+        }
+    }
+    const quint64 command = fits.size() == 1 ? fits.front() : 0;
+    if (command != 0 && command == m_latest.id) {
+        m_latestReply = m_reply;
+        m_latestAnswered = complete;
+    }
+    if (command != 0 && complete)
+        answer(command, m_reply);
+    else if (Owed *owed = command != 0 ? find(command) : nullptr)
+        owed->reply = m_reply;
+    return {command, m_reply, complete};
+}
+
+// A transmission ends an incomplete reply: it answers its command if it reads
+// as that command's reply.
+void ReplyMatcher::endReply(qint64 nowMs)
+{
+    for (auto it = m_owed.begin(); it != m_owed.end(); ++it) {
+        if (it->reply.isEmpty())
+            continue;
+        const bool reads
+            = status::fit(it->command.query, body(it->reply), false) == status::Fit::Whole;
+        if (reads) {
+            answer(it->command.id, it->reply);
+            break;
+        }
+        it->reply.clear();
+    }
+    m_inReply = false;
+    m_reply.clear();
+}
+
+QList<ReplyMatcher::Reply> ReplyMatcher::received(const QString &characters, qint64 nowMs)
+{
+    QList<Reply> replies;
     for (const QChar ch : characters) {
+        if (!m_pairedTerminator.isNull()) {
+            const bool paired = ch == m_pairedTerminator;
+            m_pairedTerminator = QChar();
+            if (paired)
+                continue;
+        }
         if (!m_inReply) {
             m_inReply = true;
-            m_replyAfter = m_commands;
+            m_replyAfter = m_latest.id;
+            m_reply.clear();
         }
         if (m_reply.size() < kMaxReplyLength)
             m_reply += ch;
-        if (ch == QLatin1Char('\r')) {
-            const bool forLatest = replyIsForLatest();
-            complete();
-            latestChanged |= forLatest;
+        if (isTerminator(ch)) {
+            replies.append(offer(true, nowMs));
+            m_pairedTerminator = ch == QLatin1Char('\r') ? QLatin1Char('\n') : QLatin1Char('\r');
+            m_inReply = false;
+            m_reply.clear();
         }
     }
     m_lastArrivalMs = nowMs;
-    if (m_inReply && replyIsForLatest()) {
-        m_latestReply = m_reply;
-        latestChanged = true;
+    if (m_inReply)
+        replies.append(offer(false, nowMs));
+    return replies;
+}
+
+qint64 ReplyMatcher::settleAt(const Owed &owed) const
+{
+    const qint64 ended = std::max(owed.deadlineMs, owed.windowEndMs) + kQuietGapMs;
+    return std::max(ended, m_lastArrivalMs + kQuietGapMs);
+}
+
+QList<ReplyMatcher::Settled> ReplyMatcher::settle(qint64 nowMs)
+{
+    QList<Settled> settled;
+    settled.swap(m_settled);
+    for (auto it = m_owed.begin(); it != m_owed.end();) {
+        if (it->windowOpen || settleAt(*it) > nowMs) {
+            ++it;
+            continue;
+        }
+        // A reply without its terminator answers when what came reads.
+        const bool reads
+            = !it->reply.isEmpty()
+              && status::fit(it->command.query, body(it->reply), false) == status::Fit::Whole;
+        if (reads)
+            settled.append({it->command.id, Result::Answered, it->reply});
+        else
+            settled.append({it->command.id,
+                             it->ambiguous ? Result::NotAttributable : Result::Silent, QString()});
+        it = m_owed.erase(it);
     }
-    return latestChanged;
+    return settled;
+}
+
+std::optional<qint64> ReplyMatcher::nextSettleMs() const
+{
+    std::optional<qint64> next;
+    for (const Owed &owed : m_owed) {
+        if (!owed.windowOpen)
+            next = std::min(next.value_or(settleAt(owed)), settleAt(owed));
+    }
+    return next;
+}
+
+bool ReplyMatcher::idle(qint64 nowMs) const
+{
+    const bool arriving = m_inReply && nowMs - m_lastArrivalMs <= kReplyGapMs;
+    return m_owed.empty() && m_settled.isEmpty() && !arriving;
 }

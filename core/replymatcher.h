@@ -1,69 +1,121 @@
 #pragma once
 
+#include "status/values.h"
+
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 #include <deque>
+#include <optional>
 
 // Matches what arrives on the line to the commands that are owed a reply, so
-// that the STATUS line only ever describes the reply to the latest command.
+// that a reply is decoded only for the command that asked for it.
 //
-// A reply is the characters up to and including a carriage return. A command
-// is owed one reply from its transmission until a reply answers it or its
-// reply window ends; commands sent to all projectors are owed nothing. The
-// short windows of the menu cursor time the display, not the projector, which
-// takes tens of milliseconds to answer: no command stops being owed sooner
-// than kShortestOwedMs after it went out. A
-// complete reply answers the oldest owed command sent before the reply began.
-// A reply that begins after the latest command, once that command's window has
-// ended unanswered, is its late reply. Characters that arrived before a
-// command was sent never belong to its reply: a transmission ends an
-// incomplete reply unless its characters are still arriving.
+// Framing: a reply is the characters up to and including a carriage return or
+// a line feed; CR LF and LF CR end one reply together. A reply without its
+// terminator is offered as it grows. Characters that arrived before a command
+// was sent never belong to its reply: a transmission ends an incomplete reply
+// unless its characters are still arriving (the last came within kReplyGapMs).
+//
+// Owing: a command is owed one reply from its transmission until a reply
+// answers it or it settles unanswered. Commands sent to all projectors are owed
+// nothing. The short windows of the menu cursor time the display, not the
+// projector, which takes tens of milliseconds to answer: no command stops being
+// owed sooner than kShortestOwedMs after it went out.
+//
+// Attribution: each projector answers its own commands in the order it got
+// them, so a reply can only answer, for each projector, the oldest owed command
+// sent before the reply began. Of those, it answers the one whose reply forms
+// it fits (status::fit). When it fits none it answers none; when it fits
+// commands of different projectors, nothing tells which, and it answers none.
+// A reply that begins after the latest command, once that command is no
+// longer owed and still unanswered, is its late reply.
+//
+// Settling: a command is settled when its reply is complete, or once it is no
+// longer owed and the line has been quiet for kQuietGapMs; then it was
+// answered (the reply so far reads as its reply), silent, or not attributable
+// (a reply came that could have been its own).
 //
 // Time is passed in, in milliseconds of a monotonic clock.
 class ReplyMatcher
 {
 public:
-    // An incomplete reply whose last character is older than this when a
-    // command goes out is ended: it was not the start of the new reply.
     static constexpr qint64 kReplyGapMs = 100;
+    static constexpr qint64 kQuietGapMs = 100;
     static constexpr int kShortestOwedMs = 500;
     // Replies longer than this are noise; the characters after it are dropped.
     static constexpr qsizetype kMaxReplyLength = 4096;
 
-    // A command went out with a reply window of `windowMs`.
-    void sent(qint64 nowMs, int windowMs, bool owed);
-    // The reply window of the latest command has ended.
-    void windowEnded();
-    // Characters arrived. Returns true when they changed the reply to the
-    // latest command, which latestReply() then holds as far as it has come.
-    bool received(const QString &characters, qint64 nowMs);
+    struct Command
+    {
+        quint64 id = 0;
+        QString projector; // its address prefix: "", "A001".."A004"
+        std::optional<status::Query> query;
+        bool owed = true; // false: sent to all projectors
+    };
 
+    enum class Result { Answered, Refused, Silent, NotAttributable, NotOwed };
+
+    // A reply, whole or as far as it came, for the command `command` (0: none).
+    struct Reply
+    {
+        quint64 command = 0;
+        QString text; // with its terminator when complete
+        bool complete = false;
+    };
+
+    struct Settled
+    {
+        quint64 command = 0;
+        Result result = Result::Silent;
+        QString reply; // what answered it
+    };
+
+    void sent(const Command &command, qint64 nowMs, int windowMs);
+    // The reply window of the latest command has ended.
+    void windowEnded(qint64 nowMs);
+    // Characters arrived: the replies they changed, in order.
+    QList<Reply> received(const QString &characters, qint64 nowMs);
+    // Commands whose outcome is known by now; each is given once.
+    QList<Settled> settle(qint64 nowMs);
+    // When settle() may next have something to give; none while nothing waits.
+    std::optional<qint64> nextSettleMs() const;
+    // Nothing is waiting for a reply and the line is quiet.
+    bool idle(qint64 nowMs) const;
+
+    quint64 latest() const { return m_latest.id; }
+    // The reply to the latest command as far as it came, and whether it is complete.
     QString latestReply() const { return m_latestReply; }
-    // The latest command got a complete reply.
     bool latestAnswered() const { return m_latestAnswered; }
-    // Whether the latest command is still owed a reply.
-    bool latestOwed() const;
 
 private:
     struct Owed
     {
-        quint64 command;
+        Command command;
         qint64 deadlineMs;
+        bool windowOpen;
+        qint64 windowEndMs;
+        QString reply; // an incomplete reply that may be its own
+        bool ambiguous = false; // a reply came that could have been its own
     };
 
-    void expire(qint64 nowMs);
-    bool replyIsForLatest() const;
-    void complete();
+    QList<quint64> fitting(bool complete, qint64 nowMs) const;
+    Owed *find(quint64 command);
+    void answer(quint64 command, const QString &reply);
+    void endReply(qint64 nowMs);
+    Reply offer(bool complete, qint64 nowMs);
+    bool owedAt(const Owed &owed, qint64 nowMs) const;
+    qint64 settleAt(const Owed &owed) const;
 
     std::deque<Owed> m_owed;
-    quint64 m_commands = 0;       // commands sent so far; the latest is number m_commands
-    bool m_latestWasOwed = false; // the latest command expected a reply at all
-    bool m_windowOpen = false;    // the latest command's reply window runs
+    QList<Settled> m_settled; // settled by a complete reply, not given yet
+    Command m_latest;
     bool m_latestAnswered = false;
     QString m_latestReply;
 
     QString m_reply;          // the reply in progress
-    quint64 m_replyAfter = 0; // commands sent before it began
-    qint64 m_lastArrivalMs = 0;
+    quint64 m_replyAfter = 0; // the latest command when it began
+    qint64 m_lastArrivalMs = -1;
     bool m_inReply = false;
+    QChar m_pairedTerminator; // LF after CR, CR after LF: part of the reply before
 };

@@ -15,6 +15,9 @@ Traffic::Traffic(WindowState &state, MSComm &comm, QTimer &timer2, QTimer &timer
     : QObject(parent), m_state(state), m_comm(comm), m_timer2(timer2), m_timer4(timer4)
 {
     m_clock.start();
+    m_settleTimer.setSingleShot(true);
+    m_settleTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_settleTimer, &QTimer::timeout, this, &Traffic::settle);
     connect(&m_timer2, &QTimer::timeout, this, &Traffic::Timer2_Timer);
     connect(&m_timer4, &QTimer::timeout, this, &Traffic::Timer4_Timer);
     connect(&m_comm, &MSComm::onComm, this, &Traffic::MSComm1_OnComm);
@@ -36,25 +39,136 @@ bool Traffic::Hyouji(const QString &text, quint8 mode)
             return false;
         }
         emit transmitted(text);
+        const QString &prefix = m_state.AddressPrefix;
+        const QStringView code = QStringView(text).startsWith(prefix)
+                                     ? QStringView(text).mid(prefix.size()).chopped(1)
+                                     : QStringView();
+        ReplyMatcher::Command command;
+        command.id = ++m_commands;
+        command.projector = prefix;
+        command.query = status::queryFor(code);
         // The projectors stay silent when all of them are addressed.
-        m_replies.sent(m_clock.elapsed(), m_timer2.interval(),
-                       !m_state.AddressPrefix.startsWith(kAllProjectors));
+        command.owed = !prefix.startsWith(kAllProjectors);
+        Pending &pending = m_pending[command.id];
+        pending.outcome.intent = m_intent;
+        pending.outcome.command = command.id;
+        pending.outcome.name = m_name.isEmpty() ? code.toString() : m_name;
+        pending.outcome.sent = trace(text);
+        pending.sendText = text;
+        pending.prefix = prefix;
+        pending.sentMs = m_clock.elapsed();
+        m_replies.sent(command, pending.sentMs, m_timer2.interval());
         setLine(m_txd, trace(text), &Traffic::txdChanged);
         m_timer2.start();
         m_state.ReplyPending = 1;
         m_timer4.start();
+        m_wasIdle = false;
+        settle();
         return true;
     }
     setLine(m_rxd, trace(text), &Traffic::rxdChanged);
     return true;
 }
 
-// The STATUS line describes the reply to the latest command and nothing else.
-void Traffic::decodeLatestReply()
+void Traffic::setSender(quint64 intent, const QString &name)
 {
-    const QString shown = trace(m_replies.latestReply());
+    m_intent = intent;
+    m_name = name;
+}
+
+namespace {
+
+QStringView replyBody(const QString &reply)
+{
+    QStringView text(reply);
+    while (text.endsWith(QLatin1Char('\r')) || text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+// ACK and "?" take or refuse a command; they describe no state.
+bool describesState(const QString &reply)
+{
+    const QStringView body = replyBody(reply);
+    return !status::isAcknowledgement(body) && !status::isRefusal(body);
+}
+
+} // namespace
+
+// The STATUS line describes the reply to the latest command and nothing else.
+void Traffic::decodeLatestReply(const ReplyMatcher::Reply &reply)
+{
+    if (reply.command == 0 || reply.command != m_replies.latest() || !describesState(reply.text))
+        return;
+    const QString shown = trace(reply.text);
     if (const auto decoded = status::decode(shown, m_state.SendText, m_state.AddressPrefix))
         setLine(m_status, *decoded, &Traffic::statusChanged);
+}
+
+void Traffic::settle()
+{
+    const qint64 now = m_clock.elapsed();
+    for (const ReplyMatcher::Settled &settled : m_replies.settle(now)) {
+        const auto it = m_pending.find(settled.command);
+        if (it == m_pending.end())
+            continue;
+        Pending pending = std::move(it->second);
+        m_pending.erase(it);
+        Outcome &outcome = pending.outcome;
+        outcome.milliseconds = now - pending.sentMs;
+        switch (settled.result) {
+        case ReplyMatcher::Result::Answered:
+            outcome.result = Outcome::Result::Answered;
+            break;
+        case ReplyMatcher::Result::Refused:
+            outcome.result = Outcome::Result::Refused;
+            break;
+        case ReplyMatcher::Result::Silent:
+            outcome.result = Outcome::Result::Silent;
+            break;
+        case ReplyMatcher::Result::NotAttributable:
+            outcome.result = Outcome::Result::NotAttributable;
+            break;
+        case ReplyMatcher::Result::NotOwed:
+            outcome.result = Outcome::Result::NotOwed;
+            break;
+        }
+        if (outcome.result == Outcome::Result::Silent)
+            outcome.received = QStringLiteral(" X X X X");
+        else if (!settled.reply.isEmpty())
+            outcome.received = trace(settled.reply);
+        else if (outcome.result == Outcome::Result::NotAttributable)
+            outcome.received = m_rxd;
+        const auto query = status::queryFor(
+            QStringView(pending.sendText).mid(pending.prefix.size()).chopped(1));
+        if (query && !settled.reply.isEmpty() && describesState(settled.reply)) {
+            outcome.value = status::readValue(*query, replyBody(settled.reply));
+            outcome.status = status::decode(trace(settled.reply), pending.sendText, pending.prefix)
+                                 .value_or(QString());
+        }
+        emit this->settled(outcome);
+    }
+    if (const auto next = m_replies.nextSettleMs())
+        m_settleTimer.start(int(std::max<qint64>(0, *next - now)));
+    else
+        m_settleTimer.stop();
+    const bool nowIdle = m_replies.idle(now);
+    if (nowIdle && !m_wasIdle) {
+        m_wasIdle = true;
+        emit becameIdle();
+    }
+    m_wasIdle = nowIdle;
+}
+
+void Traffic::lineFailed(const QString &description)
+{
+    for (auto &[command, pending] : m_pending) {
+        pending.outcome.result = Outcome::Result::LineFailed;
+        pending.outcome.failure = description;
+        pending.outcome.milliseconds = m_clock.elapsed() - pending.sentMs;
+        emit settled(pending.outcome);
+    }
+    m_pending.clear();
 }
 
 void Traffic::blankSentAndReceived()
@@ -66,7 +180,8 @@ void Traffic::blankSentAndReceived()
 void Traffic::endReplyWindow()
 {
     m_timer2.stop();
-    m_replies.windowEnded();
+    m_replies.windowEnded(m_clock.elapsed());
+    settle();
 }
 
 void Traffic::Timer4_Timer()
@@ -87,11 +202,12 @@ void Traffic::MSComm1_OnComm()
     if (m_state.RecvBuffer.size() > kRecvBufferLimit)
         m_state.RecvBuffer.remove(0, m_state.RecvBuffer.size() - kRecvBufferLimit);
     m_state.ReplyPending = 0;
-    const bool replyChanged = m_replies.received(arrived, m_clock.elapsed());
+    const QList<ReplyMatcher::Reply> replies = m_replies.received(arrived, m_clock.elapsed());
     Hyouji(m_state.RecvBuffer, 2);
-    if (replyChanged)
-        decodeLatestReply();
+    for (const ReplyMatcher::Reply &reply : replies)
+        decodeLatestReply(reply);
     emit received();
+    settle();
 }
 
 void Traffic::Timer2_Timer()
@@ -101,6 +217,7 @@ void Traffic::Timer2_Timer()
     m_timer2.stop();
     m_state.RecvBuffer.clear();
     m_state.ReplyPending = 0;
-    m_replies.windowEnded();
+    m_replies.windowEnded(m_clock.elapsed());
     emit replyWindowEnded();
+    settle();
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "outcome.h"
 #include "replymatcher.h"
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
+#include <map>
 
 class MSComm;
 class QTimer;
@@ -43,6 +46,13 @@ public:
 
     const ReplyMatcher &replies() const { return m_replies; }
 
+    // The next command sent belongs to `intent` and is called `name`.
+    void setSender(quint64 intent, const QString &name);
+    // Nothing waits for a reply and the line is quiet.
+    bool idle() const { return m_replies.idle(m_clock.elapsed()); }
+    // The line went away: every command still waiting ends with it.
+    void lineFailed(const QString &description);
+
 signals:
     void refused(const QString &description);
     void txdChanged(const QString &text);
@@ -54,10 +64,22 @@ signals:
     // The bytes of a command left for the line / characters came in from it.
     void transmitted(const QString &text);
     void arrived(const QString &characters);
+    // A command has ended; idle() holds once nothing waits any more.
+    void settled(const Outcome &outcome);
+    void becameIdle();
 
 private:
     void setLine(QString &line, const QString &text, void (Traffic::*changed)(const QString &));
-    void decodeLatestReply();
+    void decodeLatestReply(const ReplyMatcher::Reply &reply);
+    void settle();
+
+    struct Pending
+    {
+        Outcome outcome;
+        QString sendText;
+        QString prefix;
+        qint64 sentMs = 0;
+    };
 
     WindowState &m_state;
     MSComm &m_comm;
@@ -66,4 +88,10 @@ private:
     QString m_txd, m_rxd, m_status;
     ReplyMatcher m_replies;
     QElapsedTimer m_clock;
+    QTimer m_settleTimer;
+    std::map<quint64, Pending> m_pending;
+    quint64 m_commands = 0;
+    quint64 m_intent = 0;
+    QString m_name;
+    bool m_wasIdle = true;
 };

@@ -13,6 +13,5 @@ struct WindowState
     QString CommSettings;  // the settings string last applied
     quint8 RepeatCode = 0; // which press-and-hold button is held, 0 for none
     quint8 CursorMode = 0; // timing context of the menu-pad arrows: 0, 1 or 3
-    qint16 ExtendedView = 0;
     QString ManualText; // the text of the latest "SEND"
 };

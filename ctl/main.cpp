@@ -1,5 +1,5 @@
 #include "core/console.h"
-#include "core/lineforms.h"
+#include "sim/anyline.h"
 #include "core/trafficlog.h"
 #include "options.h"
 #include "report.h"
@@ -55,12 +55,12 @@ int main(int argc, char *argv[])
     for (const Job &job : options->jobs) {
         const Outcome outcome = session.run(job);
         report::printOutcome(outcome, options->json);
-        if (outcome.lineFailed) {
+        if (outcome.result == Outcome::Result::LineFailed) {
             tell(outcome.failure);
             exit = LineFailed;
             break;
         }
-        if (!outcome.answered)
+        if (!outcome.answered())
             exit = NotAnswered;
     }
     session.drain();

@@ -1,7 +1,7 @@
 #include "options.h"
 
 #include "commandnames.h"
-#include "core/lineforms.h"
+#include "sim/anyline.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -51,12 +51,15 @@ void printList()
 void printOutcome(const Outcome &outcome, bool json)
 {
     if (json) {
-        const QJsonObject object{{QStringLiteral("command"), outcome.command},
-                                 {QStringLiteral("sent"), outcome.sent},
-                                 {QStringLiteral("received"), outcome.received},
-                                 {QStringLiteral("status"), outcome.status},
-                                 {QStringLiteral("answered"), outcome.answered},
-                                 {QStringLiteral("milliseconds"), outcome.milliseconds}};
+        QJsonObject object{{QStringLiteral("command"), outcome.name},
+                           {QStringLiteral("sent"), outcome.sent},
+                           {QStringLiteral("received"), outcome.received},
+                           {QStringLiteral("status"), outcome.status},
+                           {QStringLiteral("answered"), outcome.answered()},
+                           {QStringLiteral("result"), QString(nameOf(outcome.result))},
+                           {QStringLiteral("milliseconds"), outcome.milliseconds}};
+        if (outcome.value)
+            object.insert(QStringLiteral("value"), status::toJson(*outcome.value));
         print(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + u'\n');
     } else {
         print(QStringLiteral("TXD%1\nRXD%2\nSTATUS%3\n")

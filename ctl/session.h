@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/catalogue.h"
+#include "core/outcome.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHash>
 #include <QObject>
-#include <QTimer>
 
 class Console;
 
@@ -20,22 +20,9 @@ struct Job
     QString manual;
 };
 
-// What the window would show once the command is done.
-struct Outcome
-{
-    QString command;
-    QString sent;     // the TXD line
-    QString received; // the RXD line
-    QString status;   // the STATUS line, as decoded for this command
-    bool answered = false;
-    qint64 milliseconds = 0;
-    bool lineFailed = false; // the line refused the command or went away
-    QString failure;
-};
-
-// Sends commands through the console one at a time and waits for each as the
-// window's operator would: until its reply is complete or its reply window
-// has ended.
+// Hands projector-ctl's commands to the console one at a time, each once the
+// line has settled after the one before, and gives what became of each: for a
+// held button, of the last command it sent.
 class Session : public QObject
 {
     Q_OBJECT
@@ -48,19 +35,7 @@ public:
     void drain();
 
 private:
-    void start(const Job &job);
-    void finish();
-    void conclude();
-    void waitForLateReply();
-    bool allAddressed() const;
-
     Console &m_console;
     QEventLoop m_loop;
-    QElapsedTimer m_clock;
-    QElapsedTimer m_sinceSent;
-    QTimer m_release;  // ends a hold
-    QTimer m_lateWait; // a released button's reply may still come
-    const commands::Hold *m_held = nullptr;
-    bool m_released = true;
-    Outcome m_outcome;
+    QHash<quint64, Outcome> m_outcomes; // the latest of each intent, until it is reported
 };

@@ -22,6 +22,10 @@ public:
     virtual bool open(const SerialSettings &settings) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // A line that takes time to open (a connection) returns true from open()
+    // while opening, and then tells opened() or openFailed(); what is written
+    // meanwhile goes out once it is open.
+    virtual bool isOpening() const { return false; }
 
     // Applied at once to an open line; refused with errorString() otherwise.
     virtual bool applySettings(const SerialSettings &settings) = 0;
@@ -42,4 +46,6 @@ signals:
     void readyRead();
     // The device went away. The line has closed itself; `reason` says why.
     void lost(const QString &reason);
+    void opened();
+    void openFailed(const QString &reason);
 };

@@ -33,7 +33,7 @@ bool MSComm::fail(const QString &reason)
 
 bool MSComm::setCommPort(qint16 port)
 {
-    if (portOpen())
+    if (portOpen() || portOpening())
         return fail(QStringLiteral("the port number cannot change while the port is open"));
     m_commPort = port;
     return true;
@@ -46,7 +46,7 @@ bool MSComm::setSettings(const QString &text)
         m_error = parsed.error;
         return false;
     }
-    if (portOpen() && !line()->applySettings(*parsed.settings)) {
+    if ((portOpen() || portOpening()) && !line()->applySettings(*parsed.settings)) {
         const QString reason = line()->errorString();
         line()->applySettings(m_settings);
         return fail(reason);
@@ -62,6 +62,12 @@ bool MSComm::portOpen() const
     return current && current->isOpen();
 }
 
+bool MSComm::portOpening() const
+{
+    const CommLine *current = line();
+    return current && current->isOpening();
+}
+
 bool MSComm::setPortOpen(bool open)
 {
     if (!open) {
@@ -69,7 +75,7 @@ bool MSComm::setPortOpen(bool open)
             current->close();
         return true;
     }
-    if (portOpen())
+    if (portOpen() || portOpening())
         return fail(QStringLiteral("the port is already open"));
 
     if (!line()) {
@@ -86,6 +92,16 @@ bool MSComm::setPortOpen(bool open)
             if (raw == line())
                 onLineLost(reason);
         });
+        connect(raw, &CommLine::opened, this, [this, raw] {
+            if (raw == line())
+                emit portOpened();
+        });
+        connect(raw, &CommLine::openFailed, this, [this, raw](const QString &reason) {
+            if (raw != line())
+                return;
+            fail(QStringLiteral("could not be opened: %1").arg(reason));
+            emit openFailed(m_error);
+        });
         m_lines[m_commPort] = std::move(made);
     }
     m_inBuffer.clear();
@@ -96,7 +112,7 @@ bool MSComm::setPortOpen(bool open)
 
 bool MSComm::setOutput(const QString &text)
 {
-    if (!portOpen())
+    if (!portOpen() && !portOpening())
         return fail(QStringLiteral("the port is not open, so the command was not sent"));
     if (!line()->write(text.toLatin1()))
         return fail(QStringLiteral("the command was not sent: %1").arg(line()->errorString()));

@@ -38,6 +38,8 @@ public:
     bool setSettings(const QString &text);
 
     bool portOpen() const;
+    // The port is being opened in the background.
+    bool portOpening() const;
     bool setPortOpen(bool open);
 
     bool setOutput(const QString &text);
@@ -56,6 +58,10 @@ signals:
     void onComm();
     // Told once when the open port's device went away and the port closed.
     void lineLost(const QString &description);
+    // A port that opens in the background (a connection) is open now, or could
+    // not be opened; errorDescription() says why.
+    void portOpened();
+    void openFailed(const QString &description);
 
 private:
     bool fail(const QString &reason);

@@ -1,6 +1,5 @@
 #include "networkline.h"
 
-#include <QEventLoop>
 #include <QTimer>
 #include <cmath>
 
@@ -62,29 +61,6 @@ QString NetworkLine::reason(QAbstractSocket::SocketError error) const
     }
 }
 
-// Runs the event loop until `done` or `ms` have passed. The window keeps
-// painting meanwhile; the operator's input waits.
-bool NetworkLine::await(int ms, const std::function<bool()> &done)
-{
-    QEventLoop loop;
-    QTimer bound;
-    bound.setSingleShot(true);
-    bound.setTimerType(Qt::PreciseTimer);
-    connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
-    bound.start(ms);
-    m_waiting = &loop;
-    while (!done() && bound.isActive())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    m_waiting = nullptr;
-    return done();
-}
-
-void NetworkLine::wake()
-{
-    if (m_waiting)
-        m_waiting->quit();
-}
-
 bool NetworkLine::open(const SerialSettings &settings)
 {
     close();
@@ -92,41 +68,56 @@ bool NetworkLine::open(const SerialSettings &settings)
     m_settings = settings;
     m_telnet = TelnetCodec();
     m_wireFreeUs = 0;
-
+    m_queued.clear();
+    m_received.clear();
+    m_state = State::Connecting;
+    if (!m_openBound) {
+        m_openBound = new QTimer(this);
+        m_openBound->setSingleShot(true);
+        connect(m_openBound, &QTimer::timeout, this, [this] {
+            const int seconds = kConnectBoundMs / 1000;
+            finishOpening(m_state == State::Connecting
+                              ? QStringLiteral("timed out: no answer within %1 s").arg(seconds)
+                              : QStringLiteral("timed out: the server did not agree to serial "
+                                               "port control (RFC 2217) within %1 s")
+                                    .arg(seconds));
+        });
+    }
+    m_openBound->start(kConnectBoundMs);
     // A server that serves one connection at a time is free again only once
     // it has ended the previous one.
-    if (!await(kEndBoundMs, [this] { return !m_ending; }))
-        m_ending->abort();
+    m_awaitingEnd = m_ending != nullptr;
+    if (!m_awaitingEnd)
+        connectNow();
+    return true;
+}
 
-    m_state = State::Connecting;
-    m_socket->connectToHost(m_endpoint.host, m_endpoint.port);
-    const auto settled
-        = [this] { return m_state != State::Connecting && m_state != State::Negotiating; };
-    if (!await(kConnectBoundMs, settled)) {
-        const int seconds = kConnectBoundMs / 1000;
-        finishOpening(m_state == State::Connecting
-                          ? QStringLiteral("timed out: no answer within %1 s").arg(seconds)
-                          : QStringLiteral("timed out: the server did not agree to serial port "
-                                           "control (RFC 2217) within %1 s")
-                                .arg(seconds));
-    }
-    // Bytes from before the opening are discarded, as on a local port.
-    m_received.clear();
-    return m_state == State::Open;
+void NetworkLine::connectNow()
+{
+    m_awaitingEnd = false;
+    if (m_state == State::Connecting)
+        m_socket->connectToHost(m_endpoint.host, m_endpoint.port);
 }
 
 void NetworkLine::finishOpening(const QString &failure)
 {
     if (m_state != State::Connecting && m_state != State::Negotiating)
         return;
-    if (failure.isEmpty()) {
-        m_state = State::Open;
-    } else {
+    m_openBound->stop();
+    if (!failure.isEmpty()) {
         m_state = State::Closed;
         m_error = QStringLiteral("cannot connect to %1: %2").arg(where(), failure);
         m_socket->abort();
+        m_queued.clear();
+        emit openFailed(m_error);
+        return;
     }
-    wake();
+    m_state = State::Open;
+    // Bytes from before the opening are discarded, as on a local port.
+    m_received.clear();
+    if (!m_queued.isEmpty())
+        write(std::exchange(m_queued, {}));
+    emit opened();
 }
 
 void NetworkLine::onConnected()
@@ -197,6 +188,10 @@ void NetworkLine::drop(const QString &why)
 
 void NetworkLine::close()
 {
+    if (m_openBound)
+        m_openBound->stop();
+    m_queued.clear();
+    m_awaitingEnd = false;
     if (m_state == State::Closed)
         return;
     m_state = State::Closed;
@@ -227,7 +222,8 @@ void NetworkLine::endConnection()
             m_ending = nullptr;
         ended->abort();
         ended->deleteLater();
-        wake();
+        if (m_awaitingEnd)
+            connectNow();
     };
     connect(ended, &QTcpSocket::readyRead, ended, [ended] { ended->readAll(); });
     connect(ended, &QTcpSocket::disconnected, this, over);
@@ -237,6 +233,10 @@ void NetworkLine::endConnection()
 
 bool NetworkLine::applySettings(const SerialSettings &settings)
 {
+    if (isOpening()) {
+        m_settings = settings; // asked for once the server agrees
+        return true;
+    }
     if (m_state != State::Open) {
         m_error = QStringLiteral("the port is not open");
         return false;
@@ -250,6 +250,10 @@ bool NetworkLine::applySettings(const SerialSettings &settings)
 
 bool NetworkLine::write(const QByteArray &bytes)
 {
+    if (isOpening()) {
+        m_queued += bytes;
+        return true;
+    }
     if (m_state != State::Open) {
         m_error = QStringLiteral("the port is not open");
         return false;

@@ -8,7 +8,7 @@
 #include <QTcpSocket>
 #include <functional>
 
-class QEventLoop;
+class QTimer;
 
 // A serial port reached through a serial device server over TCP: either a raw
 // byte stream ("tcp://HOST:PORT") or Telnet with COM port control
@@ -45,6 +45,10 @@ public:
     bool open(const SerialSettings &settings) override;
     void close() override;
     bool isOpen() const override { return m_state == State::Open; }
+    bool isOpening() const override
+    {
+        return m_state == State::Connecting || m_state == State::Negotiating;
+    }
     bool applySettings(const SerialSettings &settings) override;
     bool write(const QByteArray &bytes) override;
     QByteArray readAll() override;
@@ -61,8 +65,7 @@ private:
 
     void makeSocket();
     void endConnection();
-    bool await(int ms, const std::function<bool()> &done);
-    void wake();
+    void connectNow();
     void onConnected();
     void onReadyRead();
     void onSocketError(QAbstractSocket::SocketError error);
@@ -82,7 +85,9 @@ private:
     QPointer<QTcpSocket> m_ending;
     TelnetCodec m_telnet;
     State m_state = State::Closed;
-    QEventLoop *m_waiting = nullptr;
+    QTimer *m_openBound = nullptr;
+    QByteArray m_queued; // written while opening
+    bool m_awaitingEnd = false; // connects once the previous connection has ended
     SerialSettings m_settings;
     QByteArray m_received;
     QString m_error;

@@ -19,5 +19,9 @@ std::optional<QString> decode(const QString &trace, const QString &sendText,
 // and a longer run is noise that must not make every reception cost its length.
 QString pressureText(const QString &trace);
 inline constexpr qsizetype pressureReadLimit = 256;
+// The reading rounded (halves to even) and bounded far beyond any sensor's range,
+// and the pressure in hPa it stands for.
+qint64 pressureReading(double reading);
+qint64 hectopascal(qint64 reading);
 
 } // namespace status

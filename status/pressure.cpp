@@ -26,14 +26,21 @@ constexpr double maxReading = 1e15;
 
 } // namespace
 
+qint64 pressureReading(double reading)
+{
+    return qint64(roundHalfToEven(std::clamp(reading, -maxReading, maxReading)));
+}
+
+qint64 hectopascal(qint64 reading)
+{
+    const double value = (double(reading * 5) / 1024 - 0.204) / 0.00459 + 150;
+    return qint64(roundHalfToEven(value));
+}
+
 QString pressureText(const QString &trace)
 {
-    const double reading = std::clamp(readNumber(QStringView(trace).left(pressureReadLimit)),
-                                      -maxReading, maxReading);
-    qint64 pressureValue = qint64(roundHalfToEven(reading));
-    const double hectopascal = (double(pressureValue * 5) / 1024 - 0.204) / 0.00459 + 150;
-    pressureValue = qint64(roundHalfToEven(hectopascal));
-    return QString::number(pressureValue) + QStringLiteral(" hPa");
+    const qint64 reading = pressureReading(readNumber(QStringView(trace).left(pressureReadLimit)));
+    return QString::number(hectopascal(reading)) + QStringLiteral(" hPa");
 }
 
 } // namespace status

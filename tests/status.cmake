@@ -1,1 +1,2 @@
 console_add_test(tst_statusdecoders SOURCES tst_statusdecoders.cpp LIBS console_status)
+console_add_test(tst_statusvalues SOURCES tst_statusvalues.cpp LIBS console_status)

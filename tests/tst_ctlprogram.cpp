@@ -1,5 +1,7 @@
 #include "support/ptypair.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -16,6 +18,9 @@ private slots:
     void simulatedLine_data();
     void simulatedLine();
     void jsonParsesBack();
+    void typedValues();
+    void farEndReplies_data();
+    void farEndReplies();
     void exactBytes_data();
     void exactBytes();
     void silenceAfterOwnReplyWindow_data();
@@ -115,6 +120,81 @@ void CtlProgramTest::jsonParsesBack()
         const double ms = object[u"milliseconds"].toDouble(-1);
         QVERIFY2(ms >= 0 && ms < 500, qPrintable(QString::number(ms)));
     }
+    QCOMPARE(m_ctl.exitCode(), 0);
+}
+
+// Every query's reply as a typed value beside the window's text.
+void CtlProgramTest::typedValues()
+{
+    const QStringList queries{"STATUS",    "MODE",     "L-TIME",   "SETTING", "TEMP",
+                              "SETTING 2", "PC TYPE",  "PRESSURE", "L-MODE",  "P-FAIL"};
+    const QStringList fields{"power",       "input",  "hours",       "top_bottom", "sensor1_celsius",
+                             "mute_signal", "source", "hectopascal", "lamps_on",   "failed_lamps"};
+    start(QStringList{"--line", "sim", "--json"} + queries);
+    finish();
+    const QList<QByteArray> lines = m_ctl.readAllStandardOutput().trimmed().split('\n');
+    QCOMPARE(lines.size(), queries.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        const QJsonObject object = QJsonDocument::fromJson(lines[i]).object();
+        QCOMPARE(object[u"command"].toString(), queries[i]);
+        QCOMPARE(object[u"result"].toString(), QStringLiteral("answered"));
+        QVERIFY2(object[u"value"].toObject().contains(fields[i]), lines[i].constData());
+    }
+    QCOMPARE(m_ctl.exitCode(), 0);
+}
+
+// A far end that answers each command after a delay, in the form it was given:
+// "CODE=REPLY@MS" (\r and \n spelled out).
+void CtlProgramTest::farEndReplies_data()
+{
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QStringList>("replies");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("replies end with CR LF")
+        << QStringList{"STATUS", "SETTING", "MODE", "L-MODE"}
+        << QStringList{"CR0=00\\r\\n@20", "CR4=11\\r\\n@20", "CR1=3\\r\\n@20",
+                       "CR7=0A\\r\\n@20"}
+        << "STATUS Power ON\nTXD C R 4 CR \nRXD 1 1 CR \nSTATUS Normally\n"
+           "TXD C R 1 CR \nRXD 3 CR \nSTATUS Input mode 3\n"
+           "TXD C R 7 CR \nRXD 0 A CR \nSTATUS No2,4 ON  : 4 Lamp mode\n";
+    QTest::newRow("STATUS answered just after its window")
+        << QStringList{"STATUS", "SETTING"} << QStringList{"CR0=00\\r@505", "CR4=11\\r@20"}
+        << "RXD 0 0 CR \nSTATUS Power ON\nTXD C R 4 CR \nRXD 1 1 CR \nSTATUS Normally\n";
+    QTest::newRow("MODE answered without a carriage return")
+        << QStringList{"MODE"} << QStringList{"CR1=3@20"} << "RXD 3 \nSTATUS Input mode 3\n";
+}
+
+void CtlProgramTest::farEndReplies()
+{
+    QFETCH(QStringList, commands);
+    QFETCH(QStringList, replies);
+    QFETCH(QString, shown);
+    QHash<QByteArray, QPair<QByteArray, int>> answers;
+    for (const QString &reply : replies) {
+        QString text = reply.section(u'=', 1).section(u'@', 0, 0);
+        text.replace(QLatin1String("\\r"), QLatin1String("\r"))
+            .replace(QLatin1String("\\n"), QLatin1String("\n"));
+        answers.insert(reply.section(u'=', 0, 0).toLatin1(),
+                       {text.toLatin1(), reply.section(u'@', 1).toInt()});
+    }
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    start(QStringList{"--line", pty.slavePath()} + commands);
+    QByteArray line;
+    QList<QPair<qint64, QByteArray>> due; // when, what
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_ctl.waitForFinished(1) && clock.elapsed() < 10000) {
+        line += pty.takeAll();
+        for (qsizetype end; (end = line.indexOf('\r')) >= 0; line.remove(0, end + 1)) {
+            const auto answer = answers.value(line.left(end));
+            due.append({clock.elapsed() + answer.second, answer.first});
+        }
+        while (!due.isEmpty() && due.front().first <= clock.elapsed())
+            pty.write(due.takeFirst().second);
+    }
+    const QString out = output();
+    QVERIFY2(out.contains(shown), qPrintable(out));
     QCOMPARE(m_ctl.exitCode(), 0);
 }
 

@@ -150,6 +150,9 @@ bool NetworkLineTest::startChain(Ser2net::Mode mode, const QString &lineSettings
     }
     m_console = std::make_unique<ConsoleWindow>();
     m_console->startFullView(m_server->url());
+    // The connection is made in the background and told by a signal.
+    QTest::qWaitFor([this] { return !m_console->window->comm().portOpening(); },
+                    NetworkLine::kConnectBoundMs + 1000);
     for (const QString &warning : std::as_const(m_console->warnings))
         qWarning("%s", qPrintable(warning));
     return m_console->window->comm().portOpen() && m_console->warnings.isEmpty();
@@ -238,7 +241,7 @@ void NetworkLineTest::serverGoneWhileHeld()
     QVERIFY2(m_server->start(m_server->port()), qPrintable(m_server->errorString()));
     m_console->click(QStringLiteral("Command33"));
     m_console->choose(QStringLiteral("Option1"));
-    QVERIFY(w.comm().portOpen());
+    QTRY_VERIFY(w.comm().portOpen());
     m_pty->takeAll();
     m_console->click(QStringLiteral("Command44"));
     QCOMPARE(m_pty->takeSettled(4), QByteArray("CR0\r"));
@@ -305,6 +308,9 @@ void NetworkLineTest::connectionFailures()
     QElapsedTimer clock;
     clock.start();
     c.choose(QStringLiteral("Option2"));
+    // The choice returns at once; the failure is told when it is known.
+    QVERIFY(clock.elapsed() < 500);
+    QTRY_VERIFY_WITH_TIMEOUT(!c.warnings.isEmpty(), NetworkLine::kConnectBoundMs + 1000);
     const qint64 took = clock.elapsed();
     w.removeEventFilter(&counter);
 

@@ -16,6 +16,8 @@ private slots:
     void statusAnswersLatestQuery();
     void afterCursorHold_data();
     void afterCursorHold();
+    void twoProjectorsOnTheSimulatedLine_data();
+    void twoProjectorsOnTheSimulatedLine();
 
 private:
     void perform(const QString &step);
@@ -116,7 +118,7 @@ void ReplyMatchingTest::afterCursorHold_data()
 {
     QTest::addColumn<QString>("query");
     QTest::addColumn<int>("rounds");
-    QTest::newRow("STATUS") << "Command44" << 10;
+    QTest::newRow("STATUS") << "Command44" << 3;
     QTest::newRow("PRESSURE") << "Command99" << 1;
     QTest::newRow("L-TIME") << "Command46" << 1;
 }
@@ -149,6 +151,44 @@ void ReplyMatchingTest::afterCursorHold()
         QTRY_COMPARE(m_console->statusLine(), quiet);
         QTRY_COMPARE(m_console->statusLine(), QString());
     }
+}
+
+void ReplyMatchingTest::twoProjectorsOnTheSimulatedLine_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("REAL to 001, PRESSURE to 002") << "Command10" << "Command99" << "1012 hPa";
+    QTest::newRow("CINEMA to 001, L-TIME to 002")
+        << "Command11" << "Command46" << " 0 1 2 3 4 CR  Hour Use";
+}
+
+// The operator clicks a picture mode for 001 and a query for 002 at once; the
+// STATUS line shows 002's value, whichever reply comes first.
+void ReplyMatchingTest::twoProjectorsOnTheSimulatedLine()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, query);
+    QFETCH(QString, status);
+    m_console = std::make_unique<ConsoleWindow>();
+    SimulatedLine *line = nullptr;
+    m_console->startFullView([&line](int port) -> std::unique_ptr<CommLine> {
+        if (port != 1)
+            return nullptr;
+        auto made = std::make_unique<SimulatedLine>();
+        line = made.get();
+        return made;
+    });
+    QVERIFY(line);
+    QCOMPARE(line->applyChanges(QStringLiteral("pressure all 852\nhours 2 1234\npower all on")),
+             QString());
+    m_console->click(QStringLiteral("Option5"));
+    m_console->click(command);
+    m_console->click(QStringLiteral("Option6"));
+    m_console->click(query);
+    QTRY_COMPARE(m_console->statusLine(), status);
+    QTRY_VERIFY(m_console->rxd().contains(QStringLiteral("ACK CR")));
+    QCOMPARE(m_console->statusLine(), status);
 }
 
 QTEST_MAIN(ReplyMatchingTest)

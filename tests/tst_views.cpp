@@ -182,7 +182,7 @@ void ViewsTest::transitions()
     QCOMPARE(viewButton->text(), caption);
     QCOMPARE(viewButton->accessibleName(), caption);
     QCOMPARE(viewButton->isVisible(), viewButtonShown);
-    QCOMPARE(int(w.state().ExtendedView), extendedView);
+    QCOMPARE(int(w.extendedView()), extendedView);
     // The window grows and shrinks at its bottom edge only.
     QCOMPARE(w.frameGeometry().left(), before.left());
     QCOMPARE(w.frameGeometry().top(), before.top());
@@ -245,7 +245,7 @@ void ViewsTest::ctrlHReachesTheFocusedControl()
     COMPARE_HEIGHT(w, 7200);
     QTest::keyClicks(control, typedAfter);
 
-    QCOMPARE(w.state().ExtendedView, qint16(1));
+    QCOMPARE(w.extendedView(), qint16(1));
     // The window saw Ctrl+H first and let it through to the control, which
     // keeps the focus; Ctrl+H is not a character of the text.
     const qsizetype at = typedBefore.size();

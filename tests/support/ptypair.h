@@ -83,11 +83,12 @@ public:
     }
 
     // What one action put on the line: `count` bytes, then a quiet spell in
-    // which nothing more may arrive.
+    // which nothing more may arrive. An action writes its bytes at once, so
+    // anything more would follow them within a few milliseconds.
     QByteArray takeSettled(qsizetype count)
     {
         QByteArray got = take(count, 2000);
-        got += take(1, 150);
+        got += take(1, 60);
         return got + takeAll();
     }
 

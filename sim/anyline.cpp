@@ -1,7 +1,8 @@
-#include "lineforms.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "anyline.h"
 
 #include "link/lineforms.h"
-#include "sim/simulatedline.h"
+#include "simulatedline.h"
 
 std::unique_ptr<CommLine> makeLine(const QString &device)
 {

@@ -1,0 +1,425 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "values.h"
+
+#include "decoders.h"
+#include "numberreader.h"
+
+#include <QJsonArray>
+#include <array>
+
+namespace status {
+
+namespace {
+
+struct QueryRow
+{
+    Query query;
+    const char *code;
+    const char *name;
+};
+
+constexpr std::array<QueryRow, 10> kQueries = {{
+    {Query::Power, "CR0", "power"},
+    {Query::Input, "CR1", "input"},
+    {Query::LampTime, "CR3", "lamp-time"},
+    {Query::Reversal, "CR4", "reversal"},
+    {Query::Temperatures, "CR6", "temperatures"},
+    {Query::LampMode, "CR7", "lamp-mode"},
+    {Query::PcType, "CR9", "pc-type"},
+    {Query::MuteSignal, "CRA", "mute-signal"},
+    {Query::Pressure, "CR PRESSURE", "pressure"},
+    {Query::LampFailures, "CR INFPFAIL", "lamp-failures"},
+}};
+
+template<typename T>
+struct KeyRow
+{
+    const char *key;
+    T value;
+    const char *name;
+};
+
+constexpr KeyRow<PowerState> kPower[] = {
+    {"00", PowerState::On, "on"},
+    {"80", PowerState::Standby, "standby"},
+    {"40", PowerState::CountDown, "count-down"},
+    {"20", PowerState::CoolingDown, "cooling-down"},
+    {"10", PowerState::PowerFail, "power-fail"},
+    {"08", PowerState::TemperatureWarning, "temperature-warning"},
+    {"02", PowerState::NoKeyInput, "no-key-input"},
+    {"04", PowerState::LampOffByPowerManagement, "lamp-off-power-management"},
+    {"28", PowerState::TemperatureWarningCoolingDown, "temperature-warning-cooling-down"},
+    {"24", PowerState::LampOffTemperatureWarning, "lamp-off-temperature-warning"},
+    {"88", PowerState::TemperatureWarningRecovered, "temperature-warning-recovered"},
+    {"21", PowerState::CoolingDownAllLampsFailed, "cooling-down-all-lamps-failed"},
+    {"81", PowerState::StandbyAllLampsFailed, "standby-all-lamps-failed"},
+};
+
+constexpr KeyRow<MuteSignal> kMute[] = {
+    {"00", MuteSignal::Off, "off"},
+    {"01", MuteSignal::Video, "video"},
+    {"02", MuteSignal::Audio, "audio"},
+    {"03", MuteSignal::VideoAndAudio, "video-and-audio"},
+    {"80", MuteSignal::NoSignal, "no-signal"},
+    {"FF", MuteSignal::Standby, "standby"},
+};
+
+// Reversal replies: "0" marks a reversal, left/right first, then top/bottom.
+constexpr KeyRow<Reversal> kReversal[] = {
+    {"11", {false, false}, "normal"},
+    {"10", {true, false}, "top-bottom"},
+    {"01", {false, true}, "left-right"},
+    {"00", {true, true}, "top-bottom-left-right"},
+};
+
+template<typename T, std::size_t N>
+const KeyRow<T> *findKey(const KeyRow<T> (&rows)[N], QStringView reply)
+{
+    for (const KeyRow<T> &row : rows) {
+        if (reply.startsWith(QLatin1StringView(row.key)))
+            return &row;
+    }
+    return nullptr;
+}
+
+// Whether `reply`, shorter than every key, begins one of them.
+template<typename T, std::size_t N>
+bool beginsKey(const KeyRow<T> (&rows)[N], QStringView reply)
+{
+    for (const KeyRow<T> &row : rows) {
+        if (QLatin1StringView(row.key).startsWith(reply))
+            return true;
+    }
+    return false;
+}
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+int hexDigit(QChar c)
+{
+    if (isDigit(c))
+        return c.unicode() - '0';
+    if (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
+        return c.unicode() - 'A' + 10;
+    return -1;
+}
+
+// Hours and pressure readings: digits only; longer runs are noise.
+constexpr qsizetype kMaxDigits = 9;
+
+bool allDigits(QStringView text)
+{
+    return !text.isEmpty() && text.size() <= kMaxDigits && std::all_of(text.begin(), text.end(), isDigit);
+}
+
+// A temperature field: optional spaces, an optional sign, digits, an optional
+// decimal point with digits.
+std::optional<double> temperatureField(QStringView field)
+{
+    const QStringView number = field.trimmed();
+    field = number;
+    if (field.startsWith(QLatin1Char('+')) || field.startsWith(QLatin1Char('-')))
+        field = field.mid(1);
+    const qsizetype point = field.indexOf(QLatin1Char('.'));
+    const QStringView whole = point < 0 ? field : field.left(point);
+    const QStringView fraction = point < 0 ? QStringView() : field.mid(point + 1);
+    if (whole.isEmpty() || !std::all_of(whole.begin(), whole.end(), isDigit)
+        || !std::all_of(fraction.begin(), fraction.end(), isDigit))
+        return std::nullopt;
+    return readNumber(number);
+}
+
+// Sensor 1 is reply characters 1 to 5, sensor 2 characters 8 to 11.
+std::optional<Temperatures> readTemperatures(QStringView reply)
+{
+    if (reply.size() < 11)
+        return std::nullopt;
+    const auto s1 = temperatureField(reply.left(5));
+    const auto s2 = temperatureField(reply.mid(7, 4));
+    if (!s1 || !s2)
+        return std::nullopt;
+    return Temperatures{*s1, *s2};
+}
+
+bool temperatureCharacters(QStringView reply)
+{
+    return reply.size() < 11 && std::all_of(reply.begin(), reply.end(), [](QChar c) {
+               return isDigit(c) || c == QLatin1Char('+') || c == QLatin1Char('-')
+                      || c == QLatin1Char('.') || c == QLatin1Char(',') || c == QLatin1Char(' ');
+           });
+}
+
+const QLatin1StringView kNoFail("NO FAIL");
+const QLatin1StringView kLampFail("LAMP FAIL No");
+
+// "NO FAIL", or "LAMP FAIL No" and the failed lamps ascending: "LAMP FAIL No1,3".
+std::optional<LampFailures> readLampFailures(QStringView reply)
+{
+    if (reply == kNoFail)
+        return LampFailures{};
+    if (!reply.startsWith(kLampFail))
+        return std::nullopt;
+    quint8 failed = 0;
+    const QStringView lamps = reply.mid(kLampFail.size());
+    for (qsizetype i = 0; i < lamps.size(); i += 2) {
+        const QChar lamp = lamps.at(i);
+        if (lamp < QLatin1Char('1') || lamp > QLatin1Char('4'))
+            return std::nullopt;
+        failed |= quint8(1 << (lamp.unicode() - '1'));
+        if (i + 1 < lamps.size() && lamps.at(i + 1) != QLatin1Char(','))
+            return std::nullopt;
+    }
+    if (failed == 0 || lamps.endsWith(QLatin1Char(',')))
+        return std::nullopt;
+    return LampFailures{failed};
+}
+
+bool beginsLampFailures(QStringView reply)
+{
+    if (kNoFail.startsWith(reply) || kLampFail.startsWith(reply))
+        return true;
+    if (!reply.startsWith(kLampFail))
+        return false;
+    const QStringView lamps = reply.mid(kLampFail.size());
+    return std::all_of(lamps.begin(), lamps.end(), [](QChar c) {
+        return (c >= QLatin1Char('1') && c <= QLatin1Char('4')) || c == QLatin1Char(',');
+    });
+}
+
+bool printable(QStringView reply)
+{
+    return std::all_of(reply.begin(), reply.end(),
+                       [](QChar c) { return c >= QLatin1Char(' ') && c <= QLatin1Char('~'); });
+}
+
+// Whether a reply that does not read yet may still come to read.
+bool mayBegin(Query query, QStringView reply)
+{
+    if (reply.isEmpty())
+        return true;
+    switch (query) {
+    case Query::Power:
+        return reply.size() < 2 && beginsKey(kPower, reply);
+    case Query::Input:
+        return false;
+    case Query::Reversal:
+        return reply.size() < 2 && beginsKey(kReversal, reply);
+    case Query::MuteSignal:
+        return reply.size() < 2 && beginsKey(kMute, reply);
+    case Query::LampMode:
+        return reply.size() < 2 && reply.at(0) >= QLatin1Char('0') && reply.at(0) <= QLatin1Char('2');
+    case Query::Temperatures:
+        return temperatureCharacters(reply);
+    case Query::LampFailures:
+        return beginsLampFailures(reply);
+    case Query::LampTime:
+    case Query::Pressure:
+    case Query::PcType:
+        return false;
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<Query> queryFor(QStringView code)
+{
+    for (const QueryRow &row : kQueries) {
+        if (code == QLatin1StringView(row.code))
+            return row.query;
+    }
+    return std::nullopt;
+}
+
+QLatin1StringView codeOf(Query query)
+{
+    return QLatin1StringView(kQueries[std::size_t(query)].code);
+}
+
+QLatin1StringView nameOf(Query query)
+{
+    return QLatin1StringView(kQueries[std::size_t(query)].name);
+}
+
+std::optional<Value> readValue(Query query, QStringView reply)
+{
+    switch (query) {
+    case Query::Power:
+        if (const auto *row = findKey(kPower, reply))
+            return row->value;
+        return std::nullopt;
+    case Query::Input:
+        if (!reply.isEmpty() && reply.at(0) >= QLatin1Char('1') && reply.at(0) <= QLatin1Char('4'))
+            return InputMode{reply.at(0).unicode() - '0'};
+        return std::nullopt;
+    case Query::Reversal:
+        if (const auto *row = findKey(kReversal, reply))
+            return row->value;
+        return std::nullopt;
+    case Query::MuteSignal:
+        if (const auto *row = findKey(kMute, reply))
+            return row->value;
+        return std::nullopt;
+    case Query::LampMode:
+        if (reply.size() >= 2 && reply.at(0) >= QLatin1Char('0') && reply.at(0) <= QLatin1Char('2')
+            && hexDigit(reply.at(1)) >= 0)
+            return LampMode{reply.at(0).unicode() - '0', quint8(hexDigit(reply.at(1)))};
+        return std::nullopt;
+    case Query::LampTime:
+        if (allDigits(reply))
+            return LampHours{reply.toLongLong()};
+        return std::nullopt;
+    case Query::Pressure:
+        if (allDigits(reply)) {
+            const qint64 reading = pressureReading(reply.toLongLong());
+            return Pressure{reading, hectopascal(reading)};
+        }
+        return std::nullopt;
+    case Query::Temperatures:
+        if (const auto t = readTemperatures(reply))
+            return *t;
+        return std::nullopt;
+    case Query::PcType:
+        if (!reply.isEmpty() && printable(reply) && !isRefusal(reply))
+            return PcType{reply.toString()};
+        return std::nullopt;
+    case Query::LampFailures:
+        if (const auto f = readLampFailures(reply))
+            return *f;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool isAcknowledgement(QStringView reply)
+{
+    return reply == QLatin1StringView("\x06");
+}
+
+bool isRefusal(QStringView reply)
+{
+    return reply == QLatin1StringView("?");
+}
+
+Fit fit(std::optional<Query> query, QStringView reply, bool complete)
+{
+    if (isAcknowledgement(reply) || isRefusal(reply))
+        return Fit::Whole;
+    if (query && readValue(*query, reply))
+        return Fit::Whole;
+    if (complete)
+        return Fit::No;
+    if (reply.isEmpty())
+        return Fit::Beginning;
+    // The digits of hours and pressure and the words of the source type may grow;
+    // what reads so far stays a beginning too, but those are Whole above.
+    if (query && mayBegin(*query, reply))
+        return Fit::Beginning;
+    return Fit::No;
+}
+
+QLatin1StringView nameOf(PowerState state)
+{
+    for (const auto &row : kPower) {
+        if (row.value == state)
+            return QLatin1StringView(row.name);
+    }
+    return {};
+}
+
+QLatin1StringView nameOf(MuteSignal state)
+{
+    for (const auto &row : kMute) {
+        if (row.value == state)
+            return QLatin1StringView(row.name);
+    }
+    return {};
+}
+
+namespace {
+
+QString reversalName(Reversal r)
+{
+    for (const auto &row : kReversal) {
+        if (row.value.topBottom == r.topBottom && row.value.leftRight == r.leftRight)
+            return QLatin1StringView(row.name);
+    }
+    return {};
+}
+
+QJsonArray lampList(quint8 mask)
+{
+    QJsonArray lamps;
+    for (int lamp = 1; lamp <= 4; ++lamp) {
+        if (mask & (1 << (lamp - 1)))
+            lamps.append(lamp);
+    }
+    return lamps;
+}
+
+QString lampWords(quint8 mask)
+{
+    QStringList lamps;
+    for (const QJsonValue lamp : lampList(mask))
+        lamps << QString::number(lamp.toInt());
+    return lamps.isEmpty() ? QStringLiteral("none") : lamps.join(QLatin1Char(','));
+}
+
+template<class... Ts>
+struct Overloaded : Ts...
+{
+    using Ts::operator()...;
+};
+
+} // namespace
+
+QString describe(const Value &value)
+{
+    return std::visit(
+        Overloaded{
+            [](PowerState s) { return QString(nameOf(s)); },
+            [](InputMode v) { return QStringLiteral("input %1").arg(v.input); },
+            [](Reversal v) { return reversalName(v); },
+            [](LampHours v) { return QStringLiteral("%1 h").arg(v.hours); },
+            [](Temperatures v) { return QStringLiteral("%1 °C, %2 °C").arg(v.sensor1).arg(v.sensor2); },
+            [](MuteSignal s) { return QString(nameOf(s)); },
+            [](const PcType &v) { return v.source; },
+            [](Pressure v) { return QStringLiteral("%1 hPa").arg(v.hectopascal); },
+            [](LampMode v) {
+                return QStringLiteral("mode %1, lamps on %2").arg(v.mode).arg(lampWords(v.lampsOn));
+            },
+            [](LampFailures v) { return QStringLiteral("failed %1").arg(lampWords(v.failed)); },
+        },
+        value);
+}
+
+QJsonObject toJson(const Value &value)
+{
+    return std::visit(
+        Overloaded{
+            [](PowerState s) { return QJsonObject{{"power", QString(nameOf(s))}}; },
+            [](InputMode v) { return QJsonObject{{"input", v.input}}; },
+            [](Reversal v) {
+                return QJsonObject{{"top_bottom", v.topBottom}, {"left_right", v.leftRight}};
+            },
+            [](LampHours v) { return QJsonObject{{"hours", v.hours}}; },
+            [](Temperatures v) {
+                return QJsonObject{{"sensor1_celsius", v.sensor1}, {"sensor2_celsius", v.sensor2}};
+            },
+            [](MuteSignal s) { return QJsonObject{{"mute_signal", QString(nameOf(s))}}; },
+            [](const PcType &v) { return QJsonObject{{"source", v.source}}; },
+            [](Pressure v) {
+                return QJsonObject{{"reading", v.reading}, {"hectopascal", v.hectopascal}};
+            },
+            [](LampMode v) {
+                return QJsonObject{{"lamp_mode", v.mode}, {"lamps_on", lampList(v.lampsOn)}};
+            },
+            [](LampFailures v) { return QJsonObject{{"failed_lamps", lampList(v.failed)}}; },
+        },
+        value);
+}
+
+} // namespace status

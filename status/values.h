@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringView>
+#include <optional>
+#include <variant>
+
+// The replies to the status queries as typed values, and whether a reply can be
+// the answer to a command at all. Replies are read without their terminator
+// (the carriage return, or the CR LF pair some projectors end them with).
+namespace status {
+
+enum class Query {
+    Power,        // "CR0"
+    Input,        // "CR1"
+    LampTime,     // "CR3"
+    Reversal,     // "CR4"
+    Temperatures, // "CR6"
+    LampMode,     // "CR7"
+    PcType,       // "CR9"
+    MuteSignal,   // "CRA"
+    Pressure,     // "CR PRESSURE"
+    LampFailures, // "CR INFPFAIL"
+};
+
+// The query a command code asks ("CR0", without prefix and carriage return).
+std::optional<Query> queryFor(QStringView code);
+QLatin1StringView codeOf(Query query);
+// A short lower-case name: "power", "lamp-time", "pressure", ...
+QLatin1StringView nameOf(Query query);
+
+enum class PowerState {
+    On,                            // 00
+    Standby,                       // 80
+    CountDown,                     // 40
+    CoolingDown,                   // 20
+    PowerFail,                     // 10
+    TemperatureWarning,            // 08
+    NoKeyInput,                    // 02
+    LampOffByPowerManagement,      // 04
+    TemperatureWarningCoolingDown, // 28
+    LampOffTemperatureWarning,     // 24
+    TemperatureWarningRecovered,   // 88
+    CoolingDownAllLampsFailed,     // 21
+    StandbyAllLampsFailed,         // 81
+};
+
+struct InputMode
+{
+    int input = 1; // 1..4
+};
+
+struct Reversal
+{
+    bool topBottom = false; // upside down
+    bool leftRight = false; // mirrored
+};
+
+struct LampHours
+{
+    qint64 hours = 0;
+};
+
+struct Temperatures
+{
+    double sensor1 = 0; // degrees Celsius
+    double sensor2 = 0;
+};
+
+enum class MuteSignal { Off, Video, Audio, VideoAndAudio, NoSignal, Standby };
+
+struct PcType
+{
+    QString source; // "XGA 60Hz", as the projector words it
+};
+
+struct Pressure
+{
+    qint64 reading = 0;     // the sensor's reading
+    qint64 hectopascal = 0; // as the STATUS line shows it
+};
+
+struct LampMode
+{
+    int mode = 0;        // 0: 4 lamps, 1: lamps 1 and 4, 2: lamps 2 and 3
+    quint8 lampsOn = 0;  // bit n-1 set: lamp n is on
+};
+
+struct LampFailures
+{
+    quint8 failed = 0; // bit n-1 set: lamp n has failed
+};
+
+using Value = std::variant<PowerState, InputMode, Reversal, LampHours, Temperatures, MuteSignal,
+                           PcType, Pressure, LampMode, LampFailures>;
+
+// The value of a reply to `query`; none when the reply is not of its form. Reads what
+// the STATUS line's decoder reads: the table queries their key at the start of the
+// reply (an input mode "37" is input 3), hours and pressure their digits.
+std::optional<Value> readValue(Query query, QStringView reply);
+
+// The projector took the command ("\x06") or refused it ("?").
+bool isAcknowledgement(QStringView reply);
+bool isRefusal(QStringView reply);
+
+enum class Fit {
+    No,        // this reply cannot be the command's answer
+    Beginning, // what arrived so far begins a reply the command can get
+    Whole,     // a reply the command can get
+};
+
+// Whether `reply` can answer a command that asks `query` (none: a command that asks
+// nothing). ACK and "?" answer any command; a query's reply fits when readValue()
+// reads it. `complete`: the reply's terminator has arrived; without it a reply that
+// already reads is Whole as well, and one that may still come to read is Beginning.
+Fit fit(std::optional<Query> query, QStringView reply, bool complete);
+
+// The value in a few words ("on", "input 3", "1012 hPa") and as JSON fields.
+QString describe(const Value &value);
+QJsonObject toJson(const Value &value);
+QLatin1StringView nameOf(PowerState state);
+QLatin1StringView nameOf(MuteSignal state);
+
+} // namespace status

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/catalogue.h"
 #include "core/console.h"
-#include "core/lineforms.h"
+#include "sim/anyline.h"
 #include "core/traffic.h"
 #include "stats.h"
 

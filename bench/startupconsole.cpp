@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
-#include "core/lineforms.h"
+#include "sim/anyline.h"
 #include "firstframe.h"
 
 #include <QFontDatabase>

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -16,11 +17,13 @@
 
 // From exec to the first frame of the console window on screen, in phases,
 // and its resident memory then, against a bare Qt Widgets window of the same
-// size; the two start alternately as fresh processes: bench-startup-console
-// (the console's start-up as app/main.cpp runs it) and bench-startup-bare.
+// size; they start in turn as fresh processes: bench-startup-console (the
+// console's start-up as app/main.cpp runs it) and bench-startup-bare, and an
+// earlier build's bench-startup-console when one is given, for before and
+// after in one run.
 //
-//   bench-startup [RUNS]        (default 15; DISPLAY set: that X server,
-//                                otherwise an Xvfb of our own, or offscreen)
+//   bench-startup [RUNS [EARLIER_CONSOLE]]   (default 15 runs; DISPLAY set:
+//                   that X server, otherwise an Xvfb of our own, or offscreen)
 
 namespace {
 
@@ -38,7 +41,7 @@ struct Run
     double rssMb;
 };
 
-std::optional<Run> startOne(const QString &kind, const QString &device)
+std::optional<Run> startOne(const QString &program, const QString &device)
 {
     static const QTemporaryDir runtimeDir; // private to the user, as the session's would be
     QProcess child;
@@ -47,8 +50,6 @@ std::optional<Run> startOne(const QString &kind, const QString &device)
     if (!environment.contains(QStringLiteral("XDG_RUNTIME_DIR")))
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.path());
     child.setProcessEnvironment(environment);
-    const QString program = QDir(QCoreApplication::applicationDirPath())
-                                .filePath(QStringLiteral("bench-startup-") + kind);
     const double startedAt = monotonicMs();
     child.start(program, {device});
     if (!child.waitForFinished(30000) || child.exitCode() != 0) {
@@ -71,13 +72,31 @@ std::optional<Run> startOne(const QString &kind, const QString &device)
     return run;
 }
 
-void printRow(const char *label, const QList<double> &ours, const QList<double> &bare)
+struct Contender
 {
-    const double o = quantile(ours, 0.5);
-    const double b = quantile(bare, 0.5);
-    std::printf("%-22s %8.2f %7.2f-%-7.2f %8.2f %7.2f-%-7.2f %6s\n", label, o, quantile(ours, 0),
-                worst(ours), b, quantile(bare, 0), worst(bare),
-                b > 0.05 ? qPrintable(QString::number(o / b, 'f', 2)) : "");
+    const char *label;
+    QString program;
+    QList<Run> runs;
+};
+
+// One row: each contender's median and range, the first ones' ratios to the last.
+void printRow(const char *label, const std::vector<Contender> &contenders, auto field)
+{
+    std::printf("%-21s", label);
+    QList<double> medians;
+    for (const Contender &contender : contenders) {
+        QList<double> values;
+        for (const Run &run : contender.runs)
+            values << field(run);
+        medians << quantile(values, 0.5);
+        std::printf(" %7.2f %6.2f-%-6.2f", medians.last(), quantile(values, 0), worst(values));
+    }
+    const double floor = medians.last();
+    for (qsizetype i = 0; i + 1 < medians.size(); ++i) {
+        if (floor > 0.05)
+            std::printf(" %5.2f", medians[i] / floor);
+    }
+    std::printf("\n");
 }
 
 // An X server of our own when there is none and Xvfb is installed: the first
@@ -141,19 +160,25 @@ int main(int argc, char *argv[])
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     const QString slave = QString::fromLocal8Bit(name);
 
-    QList<Run> ours, bare;
+    const QDir here(QCoreApplication::applicationDirPath());
+    std::vector<Contender> contenders{
+        {"console", here.filePath(QStringLiteral("bench-startup-console")), {}},
+        {"bare", here.filePath(QStringLiteral("bench-startup-bare")), {}}};
+    if (argc > 2)
+        contenders.insert(contenders.begin() + 1,
+                          {"earlier", QString::fromLocal8Bit(argv[2]), {}});
+    const auto count = qsizetype(contenders.size());
     for (int i = 0; i < runs; ++i) {
-        // Alternating which starts first, so that neither always follows the other.
-        for (int k = 0; k < 2; ++k) {
-            const bool console = (i + k) % 2 == 0;
-            const std::optional<Run> run
-                = startOne(console ? QStringLiteral("console") : QStringLiteral("bare"), slave);
+        // In turn, each starting first in its run, so that none always follows another.
+        for (qsizetype k = 0; k < count; ++k) {
+            Contender &contender = contenders[size_t((i + k) % count)];
+            const std::optional<Run> run = startOne(contender.program, slave);
             if (!run) {
-                std::fprintf(stderr, "bench-startup: a %s start failed\n",
-                             console ? "console" : "bare window");
+                std::fprintf(stderr, "bench-startup: a start of %s failed\n",
+                             qPrintable(contender.program));
                 return 1;
             }
-            (console ? ours : bare) << *run;
+            contender.runs << *run;
             char drain[256];
             while (::read(master, drain, sizeof drain) > 0) {
             }
@@ -170,20 +195,18 @@ int main(int argc, char *argv[])
     std::printf("Start-up, %d runs each alternating, platform %s, load average %.2f %.2f %.2f.\n"
                 "Milliseconds (resident memory in MB): median, min-max.\n\n",
                 runs, qPrintable(platform), load[0], load[1], load[2]);
-    std::printf("%-22s %8s %-15s %8s %-15s %6s\n", "", "console", "", "bare", "", "ratio");
-    const auto column = [](const QList<Run> &runs, auto field) {
-        QList<double> values;
-        for (const Run &run : runs)
-            values << field(run);
-        return values;
-    };
-    for (int p = 0; p < Marks; ++p) {
-        const auto phase = [p](const Run &run) { return run.phases[p]; };
-        printRow(kPhaseNames[p], column(ours, phase), column(bare, phase));
-    }
-    const auto total = [](const Run &run) { return run.total; };
-    const auto rss = [](const Run &run) { return run.rssMb; };
-    printRow("exec to first frame", column(ours, total), column(bare, total));
-    printRow("resident memory (MB)", column(ours, rss), column(bare, rss));
+    std::printf("%-21s", "");
+    for (const Contender &contender : contenders)
+        std::printf(" %-21s", contender.label);
+    std::printf(" ratio to bare\n%-21s", "");
+    for (qsizetype i = 0; i < count; ++i)
+        std::printf(" %7s %-13s", "median", "min-max");
+    for (qsizetype i = 0; i + 1 < count; ++i)
+        std::printf(" %5.5s", contenders[size_t(i)].label);
+    std::printf("\n");
+    for (int p = 0; p < Marks; ++p)
+        printRow(kPhaseNames[p], contenders, [p](const Run &run) { return run.phases[p]; });
+    printRow("exec to first frame", contenders, [](const Run &run) { return run.total; });
+    printRow("resident memory (MB)", contenders, [](const Run &run) { return run.rssMb; });
     return 0;
 }

@@ -70,12 +70,13 @@ inline int showAndReport(QWidget &window, double marks[Marks])
     for (int i = 0; i < Marks; ++i)
         std::printf(" %.3f", marks[i]);
     std::printf(" rss %lld\n", qlonglong(residentKb()));
+    // BENCH_SMAPS=FILE keeps the memory map as it stands, for where the
+    // resident pages lie (fonts, libraries, heap).
     if (qEnvironmentVariableIsSet("BENCH_SMAPS")) {
-        QFile f(QStringLiteral("/proc/self/smaps"));
-        f.open(QIODevice::ReadOnly);
-        QFile out(qEnvironmentVariable("BENCH_SMAPS"));
-        out.open(QIODevice::WriteOnly);
-        out.write(f.readAll());
+        QFile map(QStringLiteral("/proc/self/smaps"));
+        QFile copy(qEnvironmentVariable("BENCH_SMAPS"));
+        if (map.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly))
+            copy.write(map.readAll());
     }
     std::fflush(stdout);
     return 0;

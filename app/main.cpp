@@ -1,5 +1,6 @@
 #include "sim/anyline.h"
 #include "core/trafficlog.h"
+#include "backgroundfonts.h"
 #include "endsignals.h"
 #include "layoutdesign.h"
 #include "mainwindow.h"
@@ -152,6 +153,7 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("projector-console"));
+    BackgroundFonts fonts;
 
     MainWindow window([devices](int port) -> std::unique_ptr<CommLine> {
         if (port == 1)

@@ -8,9 +8,11 @@
 #include <QWidget>
 #include <QWindow>
 #include <cstdio>
+#include <functional>
 
 // What a child of bench-startup marks on its way to the first frame, in
-// milliseconds of the monotonic clock, and prints for the parent.
+// milliseconds of the monotonic clock, and prints for the parent. Fonts is
+// when the font database had been read, on a thread beside the others.
 enum Mark { Main, QtStarted, Fonts, Layout, Serial, Painted, Marks };
 
 inline qint64 residentKb()
@@ -57,8 +59,9 @@ private:
 };
 
 // Shows `window`, runs until its first frame, prints the marks and the
-// resident memory; the child's exit code.
-inline int showAndReport(QWidget &window, double marks[Marks])
+// resident memory; the child's exit code. `fontsRead` tells the Fonts mark.
+inline int showAndReport(QWidget &window, double marks[Marks],
+                         const std::function<double()> &fontsRead = {})
 {
     const FirstFrame frame(window);
     window.show();
@@ -66,7 +69,9 @@ inline int showAndReport(QWidget &window, double marks[Marks])
     if (!frame.painted())
         return 1;
     marks[Painted] = monotonicMs();
-    std::printf("marks");
+    if (fontsRead)
+        marks[Fonts] = fontsRead();
+    std::printf(fontsRead ? "marks beside" : "marks");
     for (int i = 0; i < Marks; ++i)
         std::printf(" %.3f", marks[i]);
     std::printf(" rss %lld\n", qlonglong(residentKb()));

@@ -152,8 +152,9 @@ constexpr int kFullBandTop = 6735;
 
 bool inFullBand(const layout::Control &c, const QSet<QString> &fullBandFrames)
 {
-    return QLatin1String(c.container) == u"Form1" ? c.top >= kFullBandTop
-                                                  : fullBandFrames.contains(QLatin1String(c.container));
+    return QLatin1String(c.container) == u"Form1"
+               ? c.top >= kFullBandTop
+               : fullBandFrames.contains(QLatin1String(c.container));
 }
 
 // Index of the first control of the trailing run that lies in the full band.
@@ -176,10 +177,7 @@ qsizetype fullBandStart(std::span<const layout::Control> controls)
 } // namespace
 
 LayoutBuilder::LayoutBuilder(QWidget *form, qreal dpi)
-    : QObject(form),
-      m_form(form),
-      m_dpi(dpi),
-      m_deferredFrom(fullBandStart(layout::controls())),
+    : QObject(form), m_form(form), m_dpi(dpi), m_deferredFrom(fullBandStart(layout::controls())),
       m_deferredTopPixels(twipsToPixels(kFullBandTop, dpi))
 {
     m_byName.insert(QStringLiteral("Form1"), form);
@@ -253,8 +251,8 @@ QWidget *LayoutBuilder::control(const QString &name)
 bool LayoutBuilder::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (watched == m_form && (type == QEvent::Resize || type == QEvent::Show)
-        && m_form->isVisible() && m_form->height() > m_deferredTopPixels)
+    if (watched == m_form && (type == QEvent::Resize || type == QEvent::Show) && m_form->isVisible()
+        && m_form->height() > m_deferredTopPixels)
         buildFullBand();
     return false;
 }

@@ -10,9 +10,8 @@ namespace layout {
 // here directly: decoding through the image readers costs as much as drawing.
 QPixmap logoPicture()
 {
-    static const QByteArray header = QByteArrayLiteral("P6\n")
-                                     + QByteArray::number(kLogoWidth) + ' '
-                                     + QByteArray::number(kLogoHeight) + "\n255\n";
+    static const QByteArray header = QByteArrayLiteral("P6\n") + QByteArray::number(kLogoWidth)
+                                     + ' ' + QByteArray::number(kLogoHeight) + "\n255\n";
     const QByteArray file = QResource(QStringLiteral(":/app/logo.ppm")).uncompressedData();
     const qsizetype row = 3 * kLogoWidth;
     if (!file.startsWith(header) || file.size() != header.size() + row * kLogoHeight)

@@ -91,7 +91,8 @@ void MainWindow::wireControls(const QHash<QString, QWidget *> &built)
             m_holdButtons.insert(w, &hold);
     }
     for (const commands::Address &address : commands::addresses()) {
-        auto *option = qobject_cast<QRadioButton *>(built.value(QString::fromLatin1(address.option)));
+        auto *option
+            = qobject_cast<QRadioButton *>(built.value(QString::fromLatin1(address.option)));
         if (!option)
             continue;
         connect(option, &QRadioButton::toggled, this, [this, &address](bool checked) {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/catalogue.h"
 #include "core/console.h"
-#include "sim/anyline.h"
 #include "core/traffic.h"
+#include "sim/anyline.h"
 #include "stats.h"
 
 #include <QCoreApplication>
@@ -105,6 +105,7 @@ int main(int argc, char *argv[])
     printRow("simulated projector's reply", replies);
     printRow("bare Qt Core program with a pty", programs);
     printRow("floor (reply + bare program)", floor);
-    std::printf("%-36s %8.2f\n", "ratio of the medians", quantile(ours, 0.5) / quantile(floor, 0.5));
+    std::printf("%-36s %8.2f\n", "ratio of the medians",
+                quantile(ours, 0.5) / quantile(floor, 0.5));
     return 0;
 }

@@ -31,7 +31,7 @@ namespace {
 enum Mark { Main, QtStarted, Fonts, Layout, Serial, Painted, Marks };
 
 constexpr const char *kPhaseNames[Marks]
-    = {"exec to main", "Qt start", "fonts (beside)", "building the layout",
+    = {"exec to main",        "Qt start",   "fonts (beside)", "building the layout",
        "serial line opening", "first paint"};
 
 struct Run
@@ -175,8 +175,7 @@ int main(int argc, char *argv[])
         {"console", here.filePath(QStringLiteral("bench-startup-console")), {}},
         {"bare", here.filePath(QStringLiteral("bench-startup-bare")), {}}};
     if (argc > 2)
-        contenders.insert(contenders.begin() + 1,
-                          {"earlier", QString::fromLocal8Bit(argv[2]), {}});
+        contenders.insert(contenders.begin() + 1, {"earlier", QString::fromLocal8Bit(argv[2]), {}});
     const auto count = qsizetype(contenders.size());
     for (int i = 0; i < runs; ++i) {
         // In turn, each starting first in its run, so that none always follows another.

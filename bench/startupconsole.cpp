@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/backgroundfonts.h"
 #include "app/mainwindow.h"
-#include "sim/anyline.h"
 #include "firstframe.h"
-
+#include "sim/anyline.h"
 
 // The console's start-up as app/main.cpp runs it, in its order, marked for
 // bench-startup. Port 1 is the device given as the only argument.

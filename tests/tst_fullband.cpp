@@ -72,7 +72,8 @@ void FullBandTest::orderedAsTheDesign()
     QCOMPARE(stacked.constLast(), QStringLiteral("Frame8"));
     QStringList expected;
     for (const layout::Control &control : layout::controls()) {
-        if (QLatin1String(control.container) == u"Form1" && QLatin1String(control.name) != u"Frame8")
+        if (QLatin1String(control.container) == u"Form1"
+            && QLatin1String(control.name) != u"Frame8")
             expected << QString::fromLatin1(control.name);
     }
     expected << QStringLiteral("Frame8");
@@ -84,9 +85,10 @@ void FullBandTest::orderedAsTheDesign()
             chain << w->objectName();
     }
     QStringList inTableOrder = chain;
-    std::sort(inTableOrder.begin(), inTableOrder.end(), [&table](const QString &a, const QString &b) {
-        return table.indexOf(a) < table.indexOf(b);
-    });
+    std::sort(inTableOrder.begin(), inTableOrder.end(),
+              [&table](const QString &a, const QString &b) {
+                  return table.indexOf(a) < table.indexOf(b);
+              });
     QCOMPARE(chain, inTableOrder);
     QVERIFY(chain.contains(QStringLiteral("Text1")));
 }

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include <dlfcn.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
 
@@ -33,6 +34,7 @@ constexpr int kClicks = 300;
 // wall clock and on the CPU clock of the thread; < 0 none.
 double g_handedOverMs = -1;
 double g_handedOverCpuMs = -1;
+long g_handedOverSwitches = -1;
 
 // Time this thread has run: a wall time far above it was spent waiting for the
 // CPU, which another process on a loaded machine had.
@@ -43,11 +45,20 @@ double threadCpuMs()
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
+// Times the kernel took the CPU from this thread for another.
+long involuntarySwitches()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nivcsw;
+}
+
 void noteWritten(const void *bytes, ssize_t written)
 {
     if (g_handedOverMs < 0 && written > 0 && std::memchr(bytes, '\r', size_t(written))) {
         g_handedOverMs = monotonicMs();
         g_handedOverCpuMs = threadCpuMs();
+        g_handedOverSwitches = involuntarySwitches();
     }
 }
 
@@ -110,7 +121,7 @@ namespace {
 
 struct Split
 {
-    QList<double> ours, oursOnCpu, line, whole;
+    QList<double> ours, oursOnCpu, oursUninterrupted, line, whole;
 };
 
 void printRow(const char *label, const char *part, const QList<double> &values, int lost)
@@ -144,6 +155,7 @@ bool measure(const char *label, const QString &device, FarEnd &far)
     for (int i = 0; i < kClicks; ++i) {
         far.take();
         g_handedOverMs = -1;
+        const long switchesBefore = involuntarySwitches();
         const double clickedAtCpu = threadCpuMs();
         const double clickedAt = monotonicMs();
         mouse(status, QEvent::MouseButtonPress);
@@ -154,6 +166,8 @@ bool measure(const char *label, const QString &device, FarEnd &far)
         } else {
             split.ours << (g_handedOverMs - clickedAt) * 1e3;
             split.oursOnCpu << (g_handedOverCpuMs - clickedAtCpu) * 1e3;
+            if (g_handedOverSwitches == switchesBefore)
+                split.oursUninterrupted << split.ours.last();
             split.line << (arrived - g_handedOverMs) * 1e3;
             split.whole << (arrived - clickedAt) * 1e3;
         }
@@ -161,6 +175,7 @@ bool measure(const char *label, const QString &device, FarEnd &far)
     }
     printRow(label, "ours", split.ours, lost);
     printRow("", "on CPU", split.oursOnCpu, lost);
+    printRow("", "kept", split.oursUninterrupted, lost);
     printRow("", "line", split.line, lost);
     printRow("", "whole", split.whole, lost);
     std::fflush(stdout);
@@ -193,7 +208,8 @@ int main(int argc, char **argv)
     std::printf("From a click on STATUS in the window to \"CR0\" CR at the far end of the line,\n"
                 "%d clicks each, 19200,N,8,1; ser2net on 127.0.0.1; load average %.2f %.2f %.2f.\n"
                 "ours: click to the write call returning (on CPU: of that, the time this\n"
-                "thread ran); line: from the write to the far end.\n"
+                "thread ran; kept: the clicks during which the kernel never gave its CPU\n"
+                "to another thread); line: from the write to the far end.\n"
                 "Times in microseconds.\n\n",
                 kClicks, load[0], load[1], load[2]);
     std::printf("%-28s %-6s %6s %10s %10s %10s %6s\n", "line", "share", "clicks", "median", "p99",

@@ -1,9 +1,9 @@
-#include "sim/anyline.h"
 #include "core/trafficlog.h"
 #include "backgroundfonts.h"
 #include "endsignals.h"
 #include "layoutdesign.h"
 #include "mainwindow.h"
+#include "sim/anyline.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -163,7 +163,7 @@ int main(int argc, char *argv[])
         return nullptr;
     });
     if (!devices.log.isEmpty())
-        log.follow(window.console().traffic(), window.console().comm());
+        log.follow(window.console());
     QObject::connect(&window, &MainWindow::ended, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     const EndSignals endSignals(

@@ -70,8 +70,7 @@ qreal MainWindow::dpi() const
 void MainWindow::showTrafficLines()
 {
     const auto show = [this](const char *label, void (Console::*changed)(const QString &)) {
-        connect(&m_console, changed, control<QLabel>(QString::fromLatin1(label)),
-                &QLabel::setText);
+        connect(&m_console, changed, control<QLabel>(QString::fromLatin1(label)), &QLabel::setText);
     };
     show("Label11", &Console::txdChanged);
     show("Label12", &Console::rxdChanged);

@@ -4,7 +4,8 @@
 #include <QtGlobal>
 #include <span>
 
-// What each button sends. The window finds a button's entry by its name.
+// What each button sends, keyed by the window's control name, with the name
+// it goes by in words (its group title and caption), as projector-ctl takes it.
 namespace commands {
 
 // How a one-shot button sends: plainly, with a long reply window of 2000 or
@@ -17,6 +18,7 @@ struct OneShot
     QString name; // "Command17"
     QString code; // "C00"
     Shape shape;
+    QString readable; // group title and caption: "POWER ON"
 };
 
 // All seventy-four one-shot buttons, the input grid included.
@@ -33,6 +35,7 @@ struct Hold
 {
     const char *name;
     const char *code;
+    const char *readable; // "VOL +"
     quint8 repeatCode;
     int timer1 = 0; // 0: the menu-pad arrows
     int timer2 = 0;

@@ -223,7 +223,10 @@ quint64 Console::press(const QString &id)
         return 0;
     return enqueue([this, button](quint64 intent) {
         m_traffic->setSender(intent, QLatin1String(button->name));
-        m_pressAndHold->press(*button);
+        if (!m_pressAndHold->press(*button)) {
+            fail(intent, QLatin1String(button->name), m_comm.errorDescription());
+            return false;
+        }
         return true;
     });
 }
@@ -241,8 +244,12 @@ quint64 Console::hold(const QString &id, int ms)
         return 0;
     return enqueue([this, button, ms](quint64 intent) {
         m_traffic->setSender(intent, QLatin1String(button->name));
+        if (!m_pressAndHold->press(*button)) {
+            fail(intent, QLatin1String(button->name), m_comm.errorDescription());
+            m_pressAndHold->release(*button);
+            return false;
+        }
         m_holding = button;
-        m_pressAndHold->press(*button);
         m_holdTimer.start(ms);
         return true;
     });

@@ -72,6 +72,10 @@ public:
     // Nothing waits for a reply, nothing is held or queued.
     bool settled() const;
 
+    // The port as it stands: its number, settings, whether it is open, why it
+    // last refused, bytes written that have not yet left the computer.
+    const MSComm &port() const { return m_comm; }
+
     QString txd() const;
     QString rxd() const;
     QString statusLine() const;

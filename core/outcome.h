@@ -18,15 +18,15 @@ struct Outcome
         LineFailed,      // the line refused the command or went away
     };
 
-    quint64 intent = 0;  // the intent that sent it (a hold sends several commands)
-    quint64 command = 0; // numbered in the order sent
-    QString name;        // catalogue id, or the typed text
-    QString sent;        // trace of the text sent, as the TXD line shows it
-    QString received;    // trace of its reply, or " X X X X"
-    QString status;      // the STATUS line's text for its reply; empty when none
+    quint64 intent = 0;                 // the intent that sent it (a hold sends several commands)
+    quint64 command = 0;                // numbered in the order sent
+    QString name;                       // catalogue id, or the typed text
+    QString sent;                       // trace of the text sent, as the TXD line shows it
+    QString received;                   // trace of its reply, or " X X X X"
+    QString status;                     // the STATUS line's text for its reply; empty when none
     std::optional<status::Value> value; // the reply as a typed value, for a query
     Result result = Result::Silent;
-    QString failure; // the line's description, for LineFailed
+    QString failure;         // the line's description, for LineFailed
     qint64 milliseconds = 0; // from the transmission until it settled
 
     bool answered() const { return result == Result::Answered || result == Result::NotOwed; }

@@ -17,7 +17,7 @@ bool PressAndHold::send(const char *code)
     return m_traffic.Hyouji(m_state.SendText, 1);
 }
 
-void PressAndHold::press(const commands::Hold &button)
+bool PressAndHold::press(const commands::Hold &button)
 {
     if (button.isMenuArrow()) {
         if (m_state.CursorMode == 1) {
@@ -29,17 +29,18 @@ void PressAndHold::press(const commands::Hold &button)
         }
         m_state.RepeatCode = button.repeatCode;
         if (!send(button.code))
-            return;
+            return false;
         m_timers.timer1.start();
-        return;
+        return true;
     }
     m_state.RepeatCode = button.repeatCode;
     if (!send(button.code))
-        return;
+        return false;
     m_timers.timer1.setInterval(button.timer1);
     m_timers.timer2.setInterval(button.timer2);
     m_timers.timer4.setInterval(button.timer4);
     m_timers.timer1.start();
+    return true;
 }
 
 void PressAndHold::Timer1_Timer()

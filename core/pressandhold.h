@@ -12,7 +12,8 @@ class PressAndHold
 public:
     PressAndHold(WindowState &state, Traffic &traffic, const MSComm &comm, SenderTimers timers);
 
-    void press(const commands::Hold &button);
+    // False when the port refused the first command: no repetition starts.
+    bool press(const commands::Hold &button);
     void release(const commands::Hold &button);
     void Timer1_Timer();
 

@@ -186,7 +186,7 @@ QList<ReplyMatcher::Settled> ReplyMatcher::settle(qint64 nowMs)
             settled.append({it->command.id, Result::Answered, it->reply});
         else
             settled.append({it->command.id,
-                             it->ambiguous ? Result::NotAttributable : Result::Silent, QString()});
+                            it->ambiguous ? Result::NotAttributable : Result::Silent, QString()});
         it = m_owed.erase(it);
     }
     return settled;

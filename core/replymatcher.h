@@ -95,7 +95,7 @@ private:
         qint64 deadlineMs;
         bool windowOpen;
         qint64 windowEndMs;
-        QString reply; // an incomplete reply that may be its own
+        QString reply;          // an incomplete reply that may be its own
         bool ambiguous = false; // a reply came that could have been its own
     };
 

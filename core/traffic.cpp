@@ -139,8 +139,8 @@ void Traffic::settle()
             outcome.received = trace(settled.reply);
         else if (outcome.result == Outcome::Result::NotAttributable)
             outcome.received = m_rxd;
-        const auto query = status::queryFor(
-            QStringView(pending.sendText).mid(pending.prefix.size()).chopped(1));
+        const auto query
+            = status::queryFor(QStringView(pending.sendText).mid(pending.prefix.size()).chopped(1));
         if (query && !settled.reply.isEmpty() && describesState(settled.reply)) {
             outcome.value = status::readValue(*query, replyBody(settled.reply));
             outcome.status = status::decode(trace(settled.reply), pending.sendText, pending.prefix)

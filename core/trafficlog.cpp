@@ -1,8 +1,8 @@
 #include "trafficlog.h"
 
+#include "console.h"
 #include "link/mscomm.h"
 #include "link/trace.h"
-#include "traffic.h"
 
 #include <QDateTime>
 
@@ -19,11 +19,12 @@ QString TrafficLog::errorString() const
         .arg(m_file.fileName(), m_file.errorString());
 }
 
-void TrafficLog::follow(const Traffic &traffic, const MSComm &comm)
+void TrafficLog::follow(const Console &console)
 {
-    connect(&traffic, &Traffic::transmitted, this,
+    const MSComm &comm = console.port();
+    connect(&console, &Console::transmitted, this,
             [this, &comm](const QString &text) { write(comm, "TX", text); });
-    connect(&traffic, &Traffic::arrived, this,
+    connect(&console, &Console::arrived, this,
             [this, &comm](const QString &characters) { write(comm, "RX", characters); });
 }
 

@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QObject>
 
+class Console;
 class MSComm;
-class Traffic;
 
 // Appends one line per transmission and per reception to a file: the local
 // time with milliseconds, the port, TX or RX and the characters in trace form.
@@ -22,7 +22,7 @@ public:
     QString errorString() const;
 
     // Records what crosses the port of `comm` from now on.
-    void follow(const Traffic &traffic, const MSComm &comm);
+    void follow(const Console &console);
 
     void write(const MSComm &comm, const char *direction, const QString &characters);
 

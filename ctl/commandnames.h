@@ -6,14 +6,15 @@
 #include <QStringList>
 #include <span>
 
-// The commands of projector-ctl, named as the window labels their buttons: the
-// group title and the caption, plain ASCII words for the arrows.
+// The commands of projector-ctl, named as the catalogue names them: as the
+// window labels their buttons, the group title and the caption, plain ASCII
+// words for the arrows.
 namespace ctlnames {
 
 struct Entry
 {
-    const char *name;    // "POWER ON"
-    const char *control; // "Command17"
+    QString name;    // "POWER ON"
+    QString control; // "Command17"
 };
 
 std::span<const Entry> entries();

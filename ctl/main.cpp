@@ -1,9 +1,9 @@
 #include "core/console.h"
-#include "sim/anyline.h"
 #include "core/trafficlog.h"
 #include "options.h"
 #include "report.h"
 #include "session.h"
+#include "sim/anyline.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -43,9 +43,9 @@ int main(int argc, char *argv[])
     const QString device = options->line;
     Console console([device](int port) { return port == 1 ? makeLine(device) : nullptr; });
     if (!options->log.isEmpty())
-        log.follow(console.traffic(), console.comm());
+        log.follow(console);
     if (!console.Form_Load() || !console.chooseSpeed(options->settings)) {
-        tell(console.comm().errorDescription());
+        tell(console.port().errorDescription());
         return LineFailed;
     }
     console.setAddressPrefix(options->addressPrefix);

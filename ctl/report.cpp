@@ -43,7 +43,7 @@ QString describe(const ctlnames::Command &command)
 void printList()
 {
     for (const ctlnames::Entry &entry : ctlnames::entries()) {
-        const ctlnames::Command command = ctlnames::find(QLatin1String(entry.name));
+        const ctlnames::Command command = ctlnames::find(entry.name);
         print(QStringLiteral("%1  %2\n").arg(command.name, -18).arg(describe(command)));
     }
 }

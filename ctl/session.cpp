@@ -41,7 +41,7 @@ void Session::drain()
 {
     QElapsedTimer clock;
     clock.start();
-    while (m_console.comm().portOpen() && m_console.comm().outBufferCount() > 0
+    while (m_console.port().portOpen() && m_console.port().outBufferCount() > 0
            && clock.elapsed() < 5000) {
         QEventLoop pause;
         QTimer::singleShot(5, &pause, &QEventLoop::quit);

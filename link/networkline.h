@@ -86,7 +86,7 @@ private:
     TelnetCodec m_telnet;
     State m_state = State::Closed;
     QTimer *m_openBound = nullptr;
-    QByteArray m_queued; // written while opening
+    QByteArray m_queued;        // written while opening
     bool m_awaitingEnd = false; // connects once the previous connection has ended
     SerialSettings m_settings;
     QByteArray m_received;

@@ -112,7 +112,8 @@ constexpr qsizetype kMaxDigits = 9;
 
 bool allDigits(QStringView text)
 {
-    return !text.isEmpty() && text.size() <= kMaxDigits && std::all_of(text.begin(), text.end(), isDigit);
+    return !text.isEmpty() && text.size() <= kMaxDigits
+           && std::all_of(text.begin(), text.end(), isDigit);
 }
 
 // A temperature field: optional spaces, an optional sign, digits, an optional
@@ -210,7 +211,8 @@ bool mayBegin(Query query, QStringView reply)
     case Query::MuteSignal:
         return reply.size() < 2 && beginsKey(kMute, reply);
     case Query::LampMode:
-        return reply.size() < 2 && reply.at(0) >= QLatin1Char('0') && reply.at(0) <= QLatin1Char('2');
+        return reply.size() < 2 && reply.at(0) >= QLatin1Char('0')
+               && reply.at(0) <= QLatin1Char('2');
     case Query::Temperatures:
         return temperatureCharacters(reply);
     case Query::LampFailures:
@@ -373,6 +375,8 @@ struct Overloaded : Ts...
 {
     using Ts::operator()...;
 };
+template<class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 } // namespace
 
@@ -384,7 +388,9 @@ QString describe(const Value &value)
             [](InputMode v) { return QStringLiteral("input %1").arg(v.input); },
             [](Reversal v) { return reversalName(v); },
             [](LampHours v) { return QStringLiteral("%1 h").arg(v.hours); },
-            [](Temperatures v) { return QStringLiteral("%1 °C, %2 °C").arg(v.sensor1).arg(v.sensor2); },
+            [](Temperatures v) {
+                return QStringLiteral("%1 °C, %2 °C").arg(v.sensor1).arg(v.sensor2);
+            },
             [](MuteSignal s) { return QString(nameOf(s)); },
             [](const PcType &v) { return v.source; },
             [](Pressure v) { return QStringLiteral("%1 hPa").arg(v.hectopascal); },
@@ -400,24 +406,36 @@ QJsonObject toJson(const Value &value)
 {
     return std::visit(
         Overloaded{
-            [](PowerState s) { return QJsonObject{{"power", QString(nameOf(s))}}; },
-            [](InputMode v) { return QJsonObject{{"input", v.input}}; },
+            [](PowerState s) {
+                return QJsonObject{{"power", QString(nameOf(s))}};
+            },
+            [](InputMode v) {
+                return QJsonObject{{"input", v.input}};
+            },
             [](Reversal v) {
                 return QJsonObject{{"top_bottom", v.topBottom}, {"left_right", v.leftRight}};
             },
-            [](LampHours v) { return QJsonObject{{"hours", v.hours}}; },
+            [](LampHours v) {
+                return QJsonObject{{"hours", v.hours}};
+            },
             [](Temperatures v) {
                 return QJsonObject{{"sensor1_celsius", v.sensor1}, {"sensor2_celsius", v.sensor2}};
             },
-            [](MuteSignal s) { return QJsonObject{{"mute_signal", QString(nameOf(s))}}; },
-            [](const PcType &v) { return QJsonObject{{"source", v.source}}; },
+            [](MuteSignal s) {
+                return QJsonObject{{"mute_signal", QString(nameOf(s))}};
+            },
+            [](const PcType &v) {
+                return QJsonObject{{"source", v.source}};
+            },
             [](Pressure v) {
                 return QJsonObject{{"reading", v.reading}, {"hectopascal", v.hectopascal}};
             },
             [](LampMode v) {
                 return QJsonObject{{"lamp_mode", v.mode}, {"lamps_on", lampList(v.lampsOn)}};
             },
-            [](LampFailures v) { return QJsonObject{{"failed_lamps", lampList(v.failed)}}; },
+            [](LampFailures v) {
+                return QJsonObject{{"failed_lamps", lampList(v.failed)}};
+            },
         },
         value);
 }

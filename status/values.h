@@ -84,8 +84,8 @@ struct Pressure
 
 struct LampMode
 {
-    int mode = 0;        // 0: 4 lamps, 1: lamps 1 and 4, 2: lamps 2 and 3
-    quint8 lampsOn = 0;  // bit n-1 set: lamp n is on
+    int mode = 0;       // 0: 4 lamps, 1: lamps 1 and 4, 2: lamps 2 and 3
+    quint8 lampsOn = 0; // bit n-1 set: lamp n is on
 };
 
 struct LampFailures

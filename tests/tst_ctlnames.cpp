@@ -24,13 +24,13 @@ void CtlNamesTest::everyButtonHasOneName()
         buttons += QLatin1String(button.name);
     QStringList named;
     for (const ctlnames::Entry &entry : ctlnames::entries())
-        named += QLatin1String(entry.control);
+        named += entry.control;
     for (const QString &button : buttons)
         QVERIFY2(named.count(button) == 1, qPrintable(button));
     QCOMPARE(named.size(), buttons.size());
     QStringList names;
     for (const ctlnames::Entry &entry : ctlnames::entries())
-        names += QLatin1String(entry.name);
+        names += entry.name;
     names.removeDuplicates();
     QCOMPARE(names.size(), buttons.size());
 }
@@ -85,11 +85,11 @@ QString title(const layout::Control &button)
 void CtlNamesTest::namesAreTheWindowsWords()
 {
     for (const ctlnames::Entry &entry : ctlnames::entries()) {
-        const layout::Control *button = control(QLatin1String(entry.control));
-        QVERIFY2(button, entry.control);
+        const layout::Control *button = control(entry.control);
+        QVERIFY2(button, qPrintable(entry.control));
         const QString expected
             = QStringList{title(*button), words(button->caption)}.join(u' ').trimmed();
-        QCOMPARE(QLatin1String(entry.name), expected);
+        QCOMPARE(entry.name, expected);
     }
 }
 

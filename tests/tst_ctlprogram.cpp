@@ -126,10 +126,11 @@ void CtlProgramTest::jsonParsesBack()
 // Every query's reply as a typed value beside the window's text.
 void CtlProgramTest::typedValues()
 {
-    const QStringList queries{"STATUS",    "MODE",     "L-TIME",   "SETTING", "TEMP",
-                              "SETTING 2", "PC TYPE",  "PRESSURE", "L-MODE",  "P-FAIL"};
-    const QStringList fields{"power",       "input",  "hours",       "top_bottom", "sensor1_celsius",
-                             "mute_signal", "source", "hectopascal", "lamps_on",   "failed_lamps"};
+    const QStringList queries{"STATUS",    "MODE",    "L-TIME",   "SETTING", "TEMP",
+                              "SETTING 2", "PC TYPE", "PRESSURE", "L-MODE",  "P-FAIL"};
+    const QStringList fields{"power",           "input",       "hours",  "top_bottom",
+                             "sensor1_celsius", "mute_signal", "source", "hectopascal",
+                             "lamps_on",        "failed_lamps"};
     start(QStringList{"--line", "sim", "--json"} + queries);
     finish();
     const QList<QByteArray> lines = m_ctl.readAllStandardOutput().trimmed().split('\n');
@@ -152,8 +153,7 @@ void CtlProgramTest::farEndReplies_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("replies end with CR LF")
         << QStringList{"STATUS", "SETTING", "MODE", "L-MODE"}
-        << QStringList{"CR0=00\\r\\n@20", "CR4=11\\r\\n@20", "CR1=3\\r\\n@20",
-                       "CR7=0A\\r\\n@20"}
+        << QStringList{"CR0=00\\r\\n@20", "CR4=11\\r\\n@20", "CR1=3\\r\\n@20", "CR7=0A\\r\\n@20"}
         << "STATUS Power ON\nTXD C R 4 CR \nRXD 1 1 CR \nSTATUS Normally\n"
            "TXD C R 1 CR \nRXD 3 CR \nSTATUS Input mode 3\n"
            "TXD C R 7 CR \nRXD 0 A CR \nSTATUS No2,4 ON  : 4 Lamp mode\n";

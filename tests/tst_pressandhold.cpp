@@ -326,7 +326,6 @@ void PressAndHoldTest::holdRepeats_data()
     row("VOL +, double-click held", vol, {.holdMs = 630, .count = 3, .doubleClick = true});
     row("VOL +, released on menu down", vol,
         {.holdMs = 380, .count = 2, .releasedOn = "Command7"});
-
 }
 
 void PressAndHoldTest::arrowRepeats_data()

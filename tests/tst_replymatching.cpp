@@ -158,9 +158,12 @@ void ReplyMatchingTest::twoProjectorsOnTheSimulatedLine_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("query");
     QTest::addColumn<QString>("status");
-    QTest::newRow("REAL to 001, PRESSURE to 002") << "Command10" << "Command99" << "1012 hPa";
-    QTest::newRow("CINEMA to 001, L-TIME to 002")
-        << "Command11" << "Command46" << " 0 1 2 3 4 CR  Hour Use";
+    QTest::newRow("REAL to 001, PRESSURE to 002") << "Command10"
+                                                  << "Command99"
+                                                  << "1012 hPa";
+    QTest::newRow("CINEMA to 001, L-TIME to 002") << "Command11"
+                                                  << "Command46"
+                                                  << " 0 1 2 3 4 CR  Hour Use";
 }
 
 // The operator clicks a picture mode for 001 and a query for 002 at once; the

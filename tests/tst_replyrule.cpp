@@ -34,7 +34,8 @@ QString resultName(ReplyMatcher::Result result)
 // Steps, each "MS verb ...": "send ID PROJECTOR WINDOW CODE" (projector "-" for
 // none: a single projector), "recv TEXT", "end" (the latest reply window ended),
 // "wait" (only lets time pass). Events: "N:TEXT" a complete reply for command N
-// (0: none), "N~TEXT" a reply so far, "#N RESULT" a command settled ("#N RESULT TEXT" by a reply without terminator).
+// (0: none), "N~TEXT" a reply so far, "#N RESULT" a command settled ("#N RESULT TEXT" by a reply
+// without terminator).
 void tst_ReplyRule::rule_data()
 {
     QTest::addColumn<QStringList>("steps");
@@ -57,17 +58,17 @@ void tst_ReplyRule::rule_data()
         << QStringList{"0:11<CR>"};
     QTest::newRow("CR LF ends one reply")
         << QStringList{"0 send 1 - 500 CR0", "50 recv 00\r\n", "100 send 2 - 500 CR4",
-                       "150 recv 11\r", "160 recv \n", "200 send 3 - 500 CR7",
+                       "150 recv 11\r",      "160 recv \n",    "200 send 3 - 500 CR7",
                        "250 recv 0A\r\n"}
-        << QStringList{"1:00<CR>", "#1 answered", "2:11<CR>", "#2 answered", "3:0A<CR>",
-                       "#3 answered"};
+        << QStringList{"1:00<CR>",    "#1 answered", "2:11<CR>",
+                       "#2 answered", "3:0A<CR>",    "#3 answered"};
     QTest::newRow("LF CR ends one reply")
         << QStringList{"0 send 1 - 500 CR0", "50 recv 00\n\r", "100 send 2 - 500 CR4",
                        "150 recv 11\n\r"}
         << QStringList{"1:00<LF>", "#1 answered", "2:11<LF>", "#2 answered"};
     QTest::newRow("STATUS answered late, SETTING once the line settled")
-        << QStringList{"0 send 1 - 500 CR0", "500 end", "505 recv 00\r",
-                       "510 send 2 - 500 CR4", "560 recv 11\r"}
+        << QStringList{"0 send 1 - 500 CR0", "500 end", "505 recv 00\r", "510 send 2 - 500 CR4",
+                       "560 recv 11\r"}
         << QStringList{"1:00<CR>", "#1 answered", "2:11<CR>", "#2 answered"};
     QTest::newRow("MODE answered 3 without a terminator")
         << QStringList{"0 send 1 - 500 CR1", "50 recv 3", "500 end", "599 wait", "600 wait"}
@@ -79,15 +80,12 @@ void tst_ReplyRule::rule_data()
         << QStringList{"0 send 1 - 500 CR0", "500 end", "599 wait", "600 wait"}
         << QStringList{"#1 silent"};
     QTest::newRow("characters still arriving delay settling")
-        << QStringList{"0 send 1 - 500 CR0", "500 end", "550 recv zz", "600 wait",
-                       "650 wait"}
+        << QStringList{"0 send 1 - 500 CR0", "500 end", "550 recv zz", "600 wait", "650 wait"}
         << QStringList{"0~zz", "#1 silent"};
-    QTest::newRow("refused")
-        << QStringList{"0 send 1 - 500 CR PRESSURE", "50 recv ?\r"}
-        << QStringList{"1:?<CR>", "#1 refused"};
-    QTest::newRow("ALL owes nothing")
-        << QStringList{"0 send 1 AFFF 500 CR0", "50 recv 00\r"}
-        << QStringList{"#1 sent", "0:00<CR>"};
+    QTest::newRow("refused") << QStringList{"0 send 1 - 500 CR PRESSURE", "50 recv ?\r"}
+                             << QStringList{"1:?<CR>", "#1 refused"};
+    QTest::newRow("ALL owes nothing") << QStringList{"0 send 1 AFFF 500 CR0", "50 recv 00\r"}
+                                      << QStringList{"#1 sent", "0:00<CR>"};
     QTest::newRow("a short cursor window still owes for 500 ms")
         << QStringList{"0 send 1 - 150 C1C", "150 send 2 - 150 C1C", "200 recv \x06\r",
                        "300 recv \x06\r"}
@@ -96,12 +94,12 @@ void tst_ReplyRule::rule_data()
         << QStringList{"0 send 1 - 500 CR0", "500 end", "600 wait", "900 recv 80\r"}
         << QStringList{"#1 silent", "1:80<CR>"};
     QTest::newRow("an earlier command's reply is no late reply")
-        << QStringList{"0 send 1 - 500 CR0", "500 end", "600 wait", "700 send 2 - 500 C00",
-                       "1200 end", "1300 wait", "1400 recv 00\r"}
+        << QStringList{"0 send 1 - 500 CR0", "500 end",   "600 wait",      "700 send 2 - 500 C00",
+                       "1200 end",           "1300 wait", "1400 recv 00\r"}
         << QStringList{"#1 silent", "#2 silent", "0:00<CR>"};
     QTest::newRow("a reply begun before the command is not its own")
-        << QStringList{"0 send 1 - 500 CR0", "40 recv 4", "60 send 2 - 500 CR0",
-                       "80 recv 0\r", "90 recv 00\r"}
+        << QStringList{"0 send 1 - 500 CR0", "40 recv 4", "60 send 2 - 500 CR0", "80 recv 0\r",
+                       "90 recv 00\r"}
         << QStringList{"1~4", "1:40<CR>", "#1 answered", "2:00<CR>", "#2 answered"};
 }
 

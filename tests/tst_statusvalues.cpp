@@ -29,43 +29,81 @@ void tst_StatusValues::values_data()
     QTest::addColumn<QString>("described");
     QTest::addColumn<QString>("json");
 
-    QTest::newRow("power on") << Query::Power << "00" << "on" << R"({"power":"on"})";
+    QTest::newRow("power on") << Query::Power << "00"
+                              << "on"
+                              << R"({"power":"on"})";
     QTest::newRow("all lamps failed, cooling") << Query::Power << "21"
-        << "cooling-down-all-lamps-failed" << R"({"power":"cooling-down-all-lamps-failed"})";
-    QTest::newRow("power unknown key") << Query::Power << "99" << "" << "";
-    QTest::newRow("power half a key") << Query::Power << "8" << "" << "";
-    QTest::newRow("input first character") << Query::Input << "37" << "input 3"
+                                               << "cooling-down-all-lamps-failed"
+                                               << R"({"power":"cooling-down-all-lamps-failed"})";
+    QTest::newRow("power unknown key") << Query::Power << "99"
+                                       << ""
+                                       << "";
+    QTest::newRow("power half a key") << Query::Power << "8"
+                                      << ""
+                                      << "";
+    QTest::newRow("input first character") << Query::Input << "37"
+                                           << "input 3"
                                            << R"({"input":3})";
-    QTest::newRow("input 5 is none") << Query::Input << "5" << "" << "";
-    QTest::newRow("reversal normal") << Query::Reversal << "11" << "normal"
-        << R"({"left_right":false,"top_bottom":false})";
-    QTest::newRow("reversal left/right") << Query::Reversal << "01" << "left-right"
-        << R"({"left_right":true,"top_bottom":false})";
-    QTest::newRow("hours") << Query::LampTime << "01234" << "1234 h" << R"({"hours":1234})";
-    QTest::newRow("hours not digits") << Query::LampTime << "12a" << "" << "";
-    QTest::newRow("temperatures") << Query::Temperatures << "+35.0, 41.5" << "35 °C, 41.5 °C"
-        << R"({"sensor1_celsius":35,"sensor2_celsius":41.5})";
+    QTest::newRow("input 5 is none") << Query::Input << "5"
+                                     << ""
+                                     << "";
+    QTest::newRow("reversal normal") << Query::Reversal << "11"
+                                     << "normal"
+                                     << R"({"left_right":false,"top_bottom":false})";
+    QTest::newRow("reversal left/right") << Query::Reversal << "01"
+                                         << "left-right"
+                                         << R"({"left_right":true,"top_bottom":false})";
+    QTest::newRow("hours") << Query::LampTime << "01234"
+                           << "1234 h"
+                           << R"({"hours":1234})";
+    QTest::newRow("hours not digits") << Query::LampTime << "12a"
+                                      << ""
+                                      << "";
+    QTest::newRow("temperatures") << Query::Temperatures << "+35.0, 41.5"
+                                  << "35 °C, 41.5 °C"
+                                  << R"({"sensor1_celsius":35,"sensor2_celsius":41.5})";
     QTest::newRow("temperature below zero") << Query::Temperatures << "-05.5, 00.0"
-                                            << "-5.5 °C, 0 °C" << "";
-    QTest::newRow("one temperature") << Query::Temperatures << "+35.0" << "" << "";
-    QTest::newRow("mute standby") << Query::MuteSignal << "FF" << "standby"
+                                            << "-5.5 °C, 0 °C"
+                                            << "";
+    QTest::newRow("one temperature") << Query::Temperatures << "+35.0"
+                                     << ""
+                                     << "";
+    QTest::newRow("mute standby") << Query::MuteSignal << "FF"
+                                  << "standby"
                                   << R"({"mute_signal":"standby"})";
-    QTest::newRow("mute lower case") << Query::MuteSignal << "ff" << "" << "";
-    QTest::newRow("pc type") << Query::PcType << "XGA 60Hz" << "XGA 60Hz"
+    QTest::newRow("mute lower case") << Query::MuteSignal << "ff"
+                                     << ""
+                                     << "";
+    QTest::newRow("pc type") << Query::PcType << "XGA 60Hz"
+                             << "XGA 60Hz"
                              << R"({"source":"XGA 60Hz"})";
-    QTest::newRow("pressure") << Query::Pressure << "852" << "1012 hPa"
+    QTest::newRow("pressure") << Query::Pressure << "852"
+                              << "1012 hPa"
                               << R"({"hectopascal":1012,"reading":852})";
-    QTest::newRow("pressure 0") << Query::Pressure << "0" << "106 hPa" << "";
-    QTest::newRow("pressure no digits") << Query::Pressure << "" << "" << "";
-    QTest::newRow("lamp mode") << Query::LampMode << "1B" << "mode 1, lamps on 1,2,4"
+    QTest::newRow("pressure 0") << Query::Pressure << "0"
+                                << "106 hPa"
+                                << "";
+    QTest::newRow("pressure no digits") << Query::Pressure << ""
+                                        << ""
+                                        << "";
+    QTest::newRow("lamp mode") << Query::LampMode << "1B"
+                               << "mode 1, lamps on 1,2,4"
                                << R"({"lamp_mode":1,"lamps_on":[1,2,4]})";
-    QTest::newRow("lamp mode 3") << Query::LampMode << "30" << "" << "";
-    QTest::newRow("no lamp failed") << Query::LampFailures << "NO FAIL" << "failed none"
+    QTest::newRow("lamp mode 3") << Query::LampMode << "30"
+                                 << ""
+                                 << "";
+    QTest::newRow("no lamp failed") << Query::LampFailures << "NO FAIL"
+                                    << "failed none"
                                     << R"({"failed_lamps":[]})";
-    QTest::newRow("lamps failed") << Query::LampFailures << "LAMP FAIL No1,3" << "failed 1,3"
+    QTest::newRow("lamps failed") << Query::LampFailures << "LAMP FAIL No1,3"
+                                  << "failed 1,3"
                                   << R"({"failed_lamps":[1,3]})";
-    QTest::newRow("lamp 5 failed") << Query::LampFailures << "LAMP FAIL No5" << "" << "";
-    QTest::newRow("ACK has no value") << Query::Power << "\x06" << "" << "";
+    QTest::newRow("lamp 5 failed") << Query::LampFailures << "LAMP FAIL No5"
+                                   << ""
+                                   << "";
+    QTest::newRow("ACK has no value") << Query::Power << "\x06"
+                                      << ""
+                                      << "";
 }
 
 void tst_StatusValues::values()
@@ -89,24 +127,42 @@ void tst_StatusValues::fits_data()
     QTest::addColumn<bool>("complete");
     QTest::addColumn<Fit>("expected");
 
-    QTest::newRow("ACK answers a query") << "CR0" << "\x06" << true << Fit::Whole;
-    QTest::newRow("? answers a query") << "CR PRESSURE" << "?" << true << Fit::Whole;
-    QTest::newRow("ACK answers a command") << "CF IMAGE REAL" << "\x06" << true << Fit::Whole;
-    QTest::newRow("digits answer no command") << "CF IMAGE REAL" << "852" << true << Fit::No;
-    QTest::newRow("pressure digits") << "CR PRESSURE" << "852" << true << Fit::Whole;
-    QTest::newRow("pressure digits growing") << "CR PRESSURE" << "85" << false << Fit::Whole;
-    QTest::newRow("ACK is no pressure") << "CR PRESSURE" << "\x06\x06" << true << Fit::No;
-    QTest::newRow("reversal code is a power code") << "CR0" << "00" << true << Fit::Whole;
-    QTest::newRow("reversal 11 is no power code") << "CR0" << "11" << true << Fit::No;
-    QTest::newRow("power half a key") << "CR0" << "8" << false << Fit::Beginning;
-    QTest::newRow("power half a key ended") << "CR0" << "8" << true << Fit::No;
-    QTest::newRow("power 9 begins nothing") << "CR0" << "9" << false << Fit::No;
-    QTest::newRow("input without terminator") << "CR1" << "3" << false << Fit::Whole;
-    QTest::newRow("hours are no input") << "CR1" << "01234" << true << Fit::No;
-    QTest::newRow("temperatures growing") << "CR6" << "+35.0, 4" << false << Fit::Beginning;
-    QTest::newRow("lamp failures growing") << "CR INFPFAIL" << "LAMP F" << false << Fit::Beginning;
-    QTest::newRow("nothing yet") << "CR3" << "" << false << Fit::Beginning;
-    QTest::newRow("empty reply") << "CR3" << "" << true << Fit::No;
+    QTest::newRow("ACK answers a query") << "CR0"
+                                         << "\x06" << true << Fit::Whole;
+    QTest::newRow("? answers a query") << "CR PRESSURE"
+                                       << "?" << true << Fit::Whole;
+    QTest::newRow("ACK answers a command") << "CF IMAGE REAL"
+                                           << "\x06" << true << Fit::Whole;
+    QTest::newRow("digits answer no command") << "CF IMAGE REAL"
+                                              << "852" << true << Fit::No;
+    QTest::newRow("pressure digits") << "CR PRESSURE"
+                                     << "852" << true << Fit::Whole;
+    QTest::newRow("pressure digits growing") << "CR PRESSURE"
+                                             << "85" << false << Fit::Whole;
+    QTest::newRow("ACK is no pressure") << "CR PRESSURE"
+                                        << "\x06\x06" << true << Fit::No;
+    QTest::newRow("reversal code is a power code") << "CR0"
+                                                   << "00" << true << Fit::Whole;
+    QTest::newRow("reversal 11 is no power code") << "CR0"
+                                                  << "11" << true << Fit::No;
+    QTest::newRow("power half a key") << "CR0"
+                                      << "8" << false << Fit::Beginning;
+    QTest::newRow("power half a key ended") << "CR0"
+                                            << "8" << true << Fit::No;
+    QTest::newRow("power 9 begins nothing") << "CR0"
+                                            << "9" << false << Fit::No;
+    QTest::newRow("input without terminator") << "CR1"
+                                              << "3" << false << Fit::Whole;
+    QTest::newRow("hours are no input") << "CR1"
+                                        << "01234" << true << Fit::No;
+    QTest::newRow("temperatures growing") << "CR6"
+                                          << "+35.0, 4" << false << Fit::Beginning;
+    QTest::newRow("lamp failures growing") << "CR INFPFAIL"
+                                           << "LAMP F" << false << Fit::Beginning;
+    QTest::newRow("nothing yet") << "CR3"
+                                 << "" << false << Fit::Beginning;
+    QTest::newRow("empty reply") << "CR3"
+                                 << "" << true << Fit::No;
 }
 
 void tst_StatusValues::fits()

@@ -13,7 +13,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <QEvent>
+#include <QSet>
+
 #include <limits>
+#include <span>
 
 namespace {
 
@@ -83,7 +87,7 @@ QWidget *makeControl(const layout::Control &c, QWidget *parent)
     }
     case layout::Kind::Image: {
         auto *image = new QLabel(parent);
-        image->setPixmap(layout::drawLogo());
+        image->setPixmap(layout::logoPicture());
         image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return image;
     }
@@ -143,33 +147,112 @@ void joinOptionGroup(QRadioButton *option, QWidget *container)
     group->addButton(option);
 }
 
+// The full band starts at the grid's top edge; its controls end the table.
+constexpr int kFullBandTop = 6735;
+
+bool inFullBand(const layout::Control &c, const QSet<QString> &fullBandFrames)
+{
+    return QLatin1String(c.container) == u"Form1"
+               ? c.top >= kFullBandTop
+               : fullBandFrames.contains(QLatin1String(c.container));
+}
+
+// Index of the first control of the trailing run that lies in the full band.
+qsizetype fullBandStart(std::span<const layout::Control> controls)
+{
+    QSet<QString> frames;
+    qsizetype start = controls.size();
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        if (!inFullBand(controls[i], frames)) {
+            start = controls.size();
+            continue;
+        }
+        if (controls[i].kind == layout::Kind::Frame)
+            frames.insert(QLatin1String(controls[i].name));
+        start = std::min(start, i);
+    }
+    return start;
+}
+
 } // namespace
 
-QHash<QString, QWidget *> buildLayout(QWidget *form, qreal dpi)
+LayoutBuilder::LayoutBuilder(QWidget *form, qreal dpi)
+    : QObject(form), m_form(form), m_dpi(dpi), m_deferredFrom(fullBandStart(layout::controls())),
+      m_deferredTopPixels(twipsToPixels(kFullBandTop, dpi))
 {
-    QHash<QString, QWidget *> byName;
-    byName.insert(QStringLiteral("Form1"), form);
+    m_byName.insert(QStringLiteral("Form1"), form);
     form->setFont(fontFor(layout::kWindowFont));
-    addPadOutline(form, dpi, byName);
+    addPadOutline(form, dpi, m_byName);
+    build(0, m_deferredFrom);
+    if (m_deferredFrom < qsizetype(layout::controls().size()))
+        form->installEventFilter(this);
+}
 
-    for (const layout::Control &c : layout::controls()) {
-        QWidget *parent = byName.value(QString::fromLatin1(c.container));
+void LayoutBuilder::build(qsizetype from, qsizetype to)
+{
+    const auto controls = layout::controls();
+    for (qsizetype i = from; i < to; ++i) {
+        const layout::Control &c = controls[i];
+        QWidget *parent = m_byName.value(QString::fromLatin1(c.container));
         if (!parent)
             qFatal("layout: %s comes before its container %s", c.name, c.container);
         QWidget *w = makeControl(c, parent);
         w->setObjectName(QString::fromLatin1(c.name));
-        w->setGeometry(twipsToPixels(c.left, dpi), twipsToPixels(c.top, dpi),
-                       twipsToPixels(c.width, dpi), twipsToPixels(c.height, dpi));
+        w->setGeometry(twipsToPixels(c.left, m_dpi), twipsToPixels(c.top, m_dpi),
+                       twipsToPixels(c.width, m_dpi), twipsToPixels(c.height, m_dpi));
         // Controls without a font of their own take the window's, not their frame's.
         w->setFont(fontFor(c.font.value_or(layout::kWindowFont)));
         applyColours(w, c);
         w->setVisible(!c.hidden);
-        byName.insert(w->objectName(), w);
+        m_byName.insert(w->objectName(), w);
         if (c.kind == layout::Kind::Option)
             joinOptionGroup(static_cast<QRadioButton *>(w), parent);
     }
-    // The port panel lies in front of the COM button that it covers.
-    if (QWidget *panel = byName.value(QStringLiteral("Frame8")))
+    // The port panel lies in front of the COM button that it covers, and of
+    // everything built after it.
+    if (QWidget *panel = m_byName.value(QStringLiteral("Frame8")))
         panel->raise();
-    return byName;
+}
+
+void LayoutBuilder::buildFullBand()
+{
+    const auto end = qsizetype(layout::controls().size());
+    if (m_deferredFrom == end)
+        return;
+    m_form->removeEventFilter(this);
+    const qsizetype from = std::exchange(m_deferredFrom, end);
+    build(from, end);
+    if (m_fullBandBuilt) {
+        QHash<QString, QWidget *> controls;
+        for (qsizetype i = from; i < end; ++i) {
+            const QString name = QString::fromLatin1(layout::controls()[i].name);
+            controls.insert(name, m_byName.value(name));
+        }
+        m_fullBandBuilt(controls);
+    }
+}
+
+QWidget *LayoutBuilder::control(const QString &name)
+{
+    if (QWidget *w = m_byName.value(name))
+        return w;
+    const auto controls = layout::controls();
+    for (qsizetype i = m_deferredFrom; i < controls.size(); ++i) {
+        if (QLatin1String(controls[i].name) == name) {
+            buildFullBand();
+            return m_byName.value(name);
+        }
+    }
+    return nullptr;
+}
+
+// The window grows at its bottom edge; the band is built before the frame
+// that would show its top.
+bool LayoutBuilder::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == m_form && (type == QEvent::Resize || type == QEvent::Show) && m_form->isVisible()
+        && m_form->height() > m_deferredTopPixels)
+        buildFullBand();
+    return false;
 }

@@ -1,45 +1,24 @@
 #include "logo.h"
 
-#include "layoutdesign.h"
-
-#include <QFont>
-#include <QFontMetricsF>
-#include <QPainter>
-#include <QtMath>
+#include <QImage>
+#include <QResource>
 
 namespace layout {
 
-QPixmap drawLogo()
+// The picture is data: drawn from a serif face at start-up, it cost a font of
+// its own and a glyph probe before the first frame. It is a binary PPM, read
+// here directly: decoding through the image readers costs as much as drawing.
+QPixmap logoPicture()
 {
-    static const QString word = QStringLiteral("TAVO");
-    constexpr int margin = 2;
-
-    QPixmap logo(kLogoWidth, kLogoHeight);
-    logo.fill(QColor::fromRgb(kWindowBackground));
-
-    QFont font(QStringLiteral("DejaVu Serif"));
-    font.setStyleHint(QFont::Serif);
-    font.setBold(true);
-
-    // Size the letters by their inked outline, not the font's line height, so
-    // that the word fills the picture whatever serif face stands in.
-    constexpr int probe = 100;
-    font.setPixelSize(probe);
-    const QRectF ink = QFontMetricsF(font).tightBoundingRect(word);
-    const qreal scale
-        = qMin((kLogoWidth - 2 * margin) / ink.width(), (kLogoHeight - 2 * margin) / ink.height());
-    font.setPixelSize(qMax(1, qFloor(probe * scale)));
-
-    const QRectF fitted = QFontMetricsF(font).tightBoundingRect(word);
-    const QPointF baseline((kLogoWidth - fitted.width()) / 2 - fitted.left(),
-                           (kLogoHeight - fitted.height()) / 2 - fitted.top());
-
-    QPainter painter(&logo);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    painter.setFont(font);
-    painter.setPen(QColor::fromRgb(kLogoInk));
-    painter.drawText(baseline, word);
-    return logo;
+    static const QByteArray header = QByteArrayLiteral("P6\n") + QByteArray::number(kLogoWidth)
+                                     + ' ' + QByteArray::number(kLogoHeight) + "\n255\n";
+    const QByteArray file = QResource(QStringLiteral(":/app/logo.ppm")).uncompressedData();
+    const qsizetype row = 3 * kLogoWidth;
+    if (!file.startsWith(header) || file.size() != header.size() + row * kLogoHeight)
+        return {};
+    const QImage picture(reinterpret_cast<const uchar *>(file.constData() + header.size()),
+                         kLogoWidth, kLogoHeight, row, QImage::Format_RGB888);
+    return QPixmap::fromImage(picture.convertToFormat(QImage::Format_RGB32));
 }
 
 } // namespace layout

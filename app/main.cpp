@@ -1,6 +1,7 @@
 #include "core/endsignals.h"
 #include "core/lineservice.h"
 #include "core/trafficlog.h"
+#include "backgroundfonts.h"
 #include "devicechooser.h"
 #include "largebuffers.h"
 #include "layoutdesign.h"
@@ -155,6 +156,7 @@ int main(int argc, char *argv[])
     returnLargeBuffersToSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("projector-console"));
+    BackgroundFonts fonts;
 
     PortDevices ports;
     for (const auto &[port, device] : {std::pair(1, devices.com1), std::pair(2, devices.com2)}) {

@@ -35,7 +35,8 @@ MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
     m_timer3.setObjectName(QStringLiteral("Timer3"));
     m_timer3.setTimerType(Qt::PreciseTimer);
     m_timer3.setInterval(5000);
-    m_controls = buildLayout(this, dpi());
+    m_layout = new LayoutBuilder(this, dpi());
+    m_layout->setFullBandBuilt([this](const auto &built) { wireControls(built); });
     showTrafficLines();
     m_views = std::make_unique<Views>(*this, *control<QPushButton>(QStringLiteral("Command34")),
                                       timer(3));
@@ -49,7 +50,7 @@ MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
     connect(&m_console, &Console::lineLost, m_notice, &RefusalNotice::tellNow);
     connect(&m_console, &Console::transmitted, m_notice, &RefusalNotice::withdraw);
     connect(&timer(3), &QTimer::timeout, this, &MainWindow::Timer3_Timer);
-    wireControls();
+    wireControls(m_layout->built());
     m_image1 = control(QStringLiteral("Image1"));
 
     setFixedWidth(twipsToPixels(layout::kClientWidth, dpi()));
@@ -77,28 +78,33 @@ void MainWindow::showTrafficLines()
     show("Label22", &Console::statusChanged);
 }
 
-void MainWindow::wireControls()
+void MainWindow::wireControls(const QHash<QString, QWidget *> &built)
 {
     for (const commands::OneShot &button : commands::oneShots()) {
-        auto *w = control<QPushButton>(button.name);
-        Q_ASSERT_X(w, qPrintable(button.name), "every one-shot button is in the layout");
+        auto *w = qobject_cast<QPushButton *>(built.value(button.name));
+        if (!w)
+            continue;
         connect(w, &QPushButton::clicked, this, [this, &button] { m_console.send(button.name); });
     }
     for (const commands::Hold &hold : commands::holds()) {
-        QWidget *w = control(QString::fromLatin1(hold.name));
-        Q_ASSERT_X(w, hold.name, "every press-and-hold button is in the layout");
-        m_holdButtons.insert(w, &hold);
+        if (QWidget *w = built.value(QString::fromLatin1(hold.name)))
+            m_holdButtons.insert(w, &hold);
     }
     for (const commands::Address &address : commands::addresses()) {
-        auto *option = control<QRadioButton>(QString::fromLatin1(address.option));
+        auto *option
+            = qobject_cast<QRadioButton *>(built.value(QString::fromLatin1(address.option)));
+        if (!option)
+            continue;
         connect(option, &QRadioButton::toggled, this, [this, &address](bool checked) {
             if (checked)
                 m_console.chooseAddress(QString::fromLatin1(address.prefix));
         });
     }
 
-    const auto portOption = [this](const char *name, qint16 n, qint16 m) {
-        auto *option = control<QRadioButton>(QString::fromLatin1(name));
+    const auto portOption = [this, &built](const char *name, qint16 n, qint16 m) {
+        auto *option = qobject_cast<QRadioButton *>(built.value(QString::fromLatin1(name)));
+        if (!option)
+            return;
         connect(option, &QRadioButton::toggled, this, [this, n, m](bool checked) {
             if (checked)
                 switchPort(n, m);
@@ -114,8 +120,10 @@ void MainWindow::wireControls()
     portOption("Option1", 1, 2);
     portOption("Option2", 2, 1);
 
-    const auto speedOption = [this](const char *name, const char *settings) {
-        auto *option = control<QRadioButton>(QString::fromLatin1(name));
+    const auto speedOption = [this, &built](const char *name, const char *settings) {
+        auto *option = qobject_cast<QRadioButton *>(built.value(QString::fromLatin1(name)));
+        if (!option)
+            return;
         connect(option, &QRadioButton::toggled, this, [this, settings](bool checked) {
             if (checked)
                 chooseSpeed(QString::fromLatin1(settings));
@@ -124,9 +132,9 @@ void MainWindow::wireControls()
     speedOption("Option9", "19200,N,8,1");
     speedOption("Option10", "9600,N,8,1");
 
-    const auto onClick = [this](const char *name, auto handler) {
-        connect(control<QPushButton>(QString::fromLatin1(name)), &QPushButton::clicked, this,
-                handler);
+    const auto onClick = [this, &built](const char *name, auto handler) {
+        if (auto *button = qobject_cast<QPushButton *>(built.value(QString::fromLatin1(name))))
+            connect(button, &QPushButton::clicked, this, handler);
     };
     onClick("Command33", [this] { Command33_Click(); });
     onClick("Command34", [this] { m_views->Command34_Click(); });

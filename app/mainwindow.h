@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/console.h"
+#include "layoutbuilder.h"
 
 #include <QHash>
 #include <QWidget>
@@ -48,7 +49,7 @@ public:
     template<typename T = QWidget>
     T *control(const QString &name) const
     {
-        return qobject_cast<T *>(m_controls.value(name));
+        return qobject_cast<T *>(m_layout->control(name));
     }
 
 signals:
@@ -61,7 +62,8 @@ protected:
 
 private:
     void showTrafficLines();
-    void wireControls();
+    // Wires the controls among `built` to the console.
+    void wireControls(const QHash<QString, QWidget *> &built);
     void placeAtStartUp();
     qreal dpi() const;
 
@@ -73,7 +75,7 @@ private:
 
     Console m_console;
     QTimer m_timer3;
-    QHash<QString, QWidget *> m_controls;
+    LayoutBuilder *m_layout;
     QHash<const QObject *, const commands::Hold *> m_holdButtons;
     std::unique_ptr<Views> m_views;
     RefusalNotice *m_notice;

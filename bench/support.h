@@ -10,13 +10,14 @@
 #include <QTimer>
 #include <utility>
 
+#include "stats.h"
 #include "tests/support/ptypair.h"
 
 #include <unistd.h>
 
 // The master side of a pseudo-terminal; the console (or a serial server in
 // front of it) opens the slave. Every carriage return that arrives is
-// timestamped in milliseconds since the far end was opened.
+// timestamped in milliseconds of the monotonic clock.
 class FarEnd : public QObject
 {
 public:
@@ -27,7 +28,6 @@ public:
             return false;
         m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, &FarEnd::collect);
-        m_clock.start();
         return true;
     }
 
@@ -38,7 +38,7 @@ public:
     }
 
     QString slavePath() const { return m_slavePath; }
-    double now() const { return m_clock.nsecsElapsed() / 1e6; }
+    double now() const { return monotonicMs(); }
     QList<double> take()
     {
         collect();
@@ -79,7 +79,6 @@ private:
     int m_master = -1;
     QString m_slavePath;
     QSocketNotifier *m_notifier = nullptr;
-    QElapsedTimer m_clock;
     QList<double> m_arrivals;
     QEventLoop *m_loop = nullptr;
 };

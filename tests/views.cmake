@@ -6,3 +6,6 @@ console_add_test(tst_views
 console_add_test(tst_windowdesign
     SOURCES tst_windowdesign.cpp support/consolewindow.h support/fakeline.h
     LIBS console_window)
+# The full band, built when the window first shows it.
+console_add_test(tst_fullband SOURCES tst_fullband.cpp support/consolewindow.h support/fakeline.h
+    LIBS console_window)

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QList>
+#include <algorithm>
+#include <chrono>
+
+// Linear interpolation between the two nearest ranks; 0 for no values.
+inline double quantile(QList<double> values, double q)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const double at = q * double(values.size() - 1);
+    const qsizetype low = qsizetype(at);
+    const qsizetype high = std::min(low + 1, values.size() - 1);
+    return values.at(low) + (at - double(low)) * (values.at(high) - values.at(low));
+}
+
+inline double worst(const QList<double> &values)
+{
+    return values.isEmpty() ? 0 : *std::max_element(values.cbegin(), values.cend());
+}
+
+// The system-wide monotonic clock in milliseconds: comparable between a parent
+// and the child processes it starts.
+inline double monotonicMs()
+{
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # console_check_links_no_widgets(TARGET): stops the configuration when TARGET
 # links Qt Widgets, directly or through any library it links.
 function(_console_collect_links target out)

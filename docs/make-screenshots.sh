@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds console-screenshots and draws the window's four views into docs/
 # on the offscreen platform: view-normal.png, view-data.png, port-chooser.png,
 # view-extended.png, view-full.png.

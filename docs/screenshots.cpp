@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves a picture of the console window in each of its four views, as the
 // offscreen platform draws it: view-normal.png, view-data.png,
 // view-extended.png and view-full.png in the directory given (default "."),

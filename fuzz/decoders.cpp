@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any reply text through the status decoders, after any query and address prefix.
 #include "status/decoders.h"
 #include "check.h"

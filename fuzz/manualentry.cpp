@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any typed text through "SEND": the prefix, the text and a carriage return go out,
 // one byte a character, and the TXD line shows their trace.
 #include "check.h"

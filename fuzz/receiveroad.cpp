@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes from the line through the serial component into the receive buffer, the RXD
 // line and the decoders, with transmissions, reply-window and display-hold ticks,
 // address changes and a lost line mixed in. Checked against a model of the buffer:

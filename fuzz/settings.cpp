@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any settings string through the parser: it accepts exactly "baud,parity,data,stop"
 // and gives back what it read.
 #include "check.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command bytes into the simulated projector line, with time passing and faults set
 // up: only the addressed projector answers, and every reply to a status query decodes
 // in the console to a table text or its formatted form.

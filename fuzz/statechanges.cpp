@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lines of the simulated projectors' change language, as an operator types
 // them: every line is read or refused with a reason, and a line read gives a
 // change whose own line reads back to it.

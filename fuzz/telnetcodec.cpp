@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Telnet / RFC 2217 codec: data sent through it comes back unchanged, and
 // what the server sends is read the same however the bytes are cut.
 #include "link/telnetcodec.h"

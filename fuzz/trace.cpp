@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text through the trace: every character in its table form.
 #include "link/trace.h"
 #include "forms.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "mscomm.h"
 
 MSComm::MSComm(LineFactory factory, QObject *parent)

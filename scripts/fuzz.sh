@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target for SECONDS each, one after the other, and prints each
 # target's executions per second and findings. Installs clang-14 and libFuzzer on
 # Debian 12 if missing, and builds the targets into build-fuzz/.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the scripts: install_missing PACKAGE... installs from Debian's
 # archive those of the packages that are not installed yet.
 install_missing() {

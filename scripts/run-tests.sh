@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the console and runs every test on the offscreen platform; then builds it
 # again with AddressSanitizer and UndefinedBehaviorSanitizer into build-asan/ and
 # runs every test again under them, stopping at the first report.

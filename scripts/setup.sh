@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what the console needs to build and run on Debian 12, if missing,
 # then configures and builds it into build/.
 set -euo pipefail

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The one-shot buttons, addressing and manual entry, driven in the real window
 # over a real pseudo-terminal.
 set(COMMANDS_TEST_SUPPORT

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # projector-ctl and the traffic log, run as built programs.
 console_add_test(tst_ctlprogram SOURCES tst_ctlprogram.cpp support/ptypair.h LIBS Qt6::Core)
 target_compile_definitions(tst_ctlprogram PRIVATE PROJECTOR_CTL_PATH="$<TARGET_FILE:projector-ctl>")

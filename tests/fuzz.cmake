@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The fuzz targets' seed corpora, replayed through the targets' entry points with the
 # ordinary compiler; the fuzzing itself is scripts/fuzz.sh.
 set(FUZZ_DIR ${PROJECT_SOURCE_DIR}/fuzz)

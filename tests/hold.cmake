@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Press-and-hold repetition, driven in the real window over a real
 # pseudo-terminal, a fake line and the simulated projector line. The schedules
 # take real time, so the program runs as four tests of a few seconds each; a

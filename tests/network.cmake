@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Ports on serial device servers: the Telnet codec on its own, device forms,
 # and the real window through Debian's ser2net on the loopback.
 console_add_test(tst_telnetcodec SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_telnetcodec.cpp

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 console_add_test(tst_projectormodel SOURCES tst_projectormodel.cpp
     LIBS console_sim console_link console_status)
 console_add_test(tst_simulatedline SOURCES tst_simulatedline.cpp LIBS console_sim)

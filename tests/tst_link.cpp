@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/commsettings.h"
 #include "link/deviceline.h"
 #include "link/mscomm.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "status/decoders.h"
 #include "status/numberreader.h"
 #include "status/replies.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The window's views, END and start-up placement; the built window held
 # against the design.
 console_add_test(tst_views

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # projector-watch: its outputs, its configuration, its rounds, the program,
 # and a real Prometheus scraping it; the shipped alert rules checked by promtool.
 console_add_test(tst_watchoutputs SOURCES tst_watchoutputs.cpp LIBS console_watch)

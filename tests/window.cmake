@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 set(CONSOLE_TEST_SUPPORT support/consolewindow.h support/fakeline.h support/ptypair.h)
 console_add_test(tst_portpanel SOURCES tst_portpanel.cpp ${CONSOLE_TEST_SUPPORT} LIBS console_window)
 console_add_test(tst_replywindow SOURCES tst_replywindow.cpp ${CONSOLE_TEST_SUPPORT} LIBS console_window)

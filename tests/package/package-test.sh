@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a configured and built tree, unpacks it and
 # checks what an installation holds: every program answers --version and has a
 # manual page naming each of its options, the desktop entry and the AppStream

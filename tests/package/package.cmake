@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package built from this tree, unpacked and checked.
 add_test(NAME package
     COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/package-test.sh

@@ -162,10 +162,11 @@ bool inFullBand(const layout::Control &c, const QSet<QString> &fullBandFrames)
 qsizetype fullBandStart(std::span<const layout::Control> controls)
 {
     QSet<QString> frames;
-    qsizetype start = controls.size();
-    for (qsizetype i = 0; i < controls.size(); ++i) {
+    const qsizetype count = qsizetype(controls.size());
+    qsizetype start = count;
+    for (qsizetype i = 0; i < count; ++i) {
         if (!inFullBand(controls[i], frames)) {
-            start = controls.size();
+            start = count;
             continue;
         }
         if (controls[i].kind == layout::Kind::Frame)
@@ -238,7 +239,7 @@ QWidget *LayoutBuilder::control(const QString &name)
     if (QWidget *w = m_byName.value(name))
         return w;
     const auto controls = layout::controls();
-    for (qsizetype i = m_deferredFrom; i < controls.size(); ++i) {
+    for (qsizetype i = m_deferredFrom; i < qsizetype(controls.size()); ++i) {
         if (QLatin1String(controls[i].name) == name) {
             buildFullBand();
             return m_byName.value(name);

@@ -28,7 +28,7 @@ bool ReplyMatcher::owedAt(const Owed &owed, qint64 nowMs) const
 void ReplyMatcher::sent(const Command &command, qint64 nowMs, int windowMs)
 {
     if (m_inReply && nowMs - m_lastArrivalMs > kReplyGapMs)
-        endReply(nowMs);
+        endReply();
     for (Owed &owed : m_owed) {
         if (owed.windowOpen) {
             owed.windowOpen = false;
@@ -39,7 +39,7 @@ void ReplyMatcher::sent(const Command &command, qint64 nowMs, int windowMs)
     m_latestAnswered = false;
     m_latestReply.clear();
     if (command.owed)
-        m_owed.push_back({command, nowMs + std::max(windowMs, kShortestOwedMs), true, nowMs});
+        m_owed.push_back({command, nowMs + std::max(windowMs, kShortestOwedMs), true, nowMs, {}});
     else
         m_settled.append({command.id, Result::NotOwed, QString()});
 }
@@ -117,7 +117,7 @@ ReplyMatcher::Reply ReplyMatcher::offer(bool complete, qint64 nowMs)
 
 // A transmission ends an incomplete reply: it answers its command if it reads
 // as that command's reply.
-void ReplyMatcher::endReply(qint64 nowMs)
+void ReplyMatcher::endReply()
 {
     for (auto it = m_owed.begin(); it != m_owed.end(); ++it) {
         if (it->reply.isEmpty())

@@ -103,7 +103,7 @@ private:
     QList<quint64> fitting(bool complete, qint64 nowMs) const;
     Owed *find(quint64 command);
     void answer(quint64 command, const QString &reply);
-    void endReply(qint64 nowMs);
+    void endReply();
     Reply offer(bool complete, qint64 nowMs);
     bool owedAt(const Owed &owed, qint64 nowMs) const;
     qint64 settleAt(const Owed &owed) const;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "values.h"
 
+#include "overloaded.h"
+
 #include "decoders.h"
 #include "numberreader.h"
 
@@ -341,6 +343,16 @@ QLatin1StringView nameOf(MuteSignal state)
     return {};
 }
 
+QJsonArray lampList(quint8 mask)
+{
+    QJsonArray lamps;
+    for (int lamp = 1; lamp <= 4; ++lamp) {
+        if (mask & (1 << (lamp - 1)))
+            lamps.append(lamp);
+    }
+    return lamps;
+}
+
 namespace {
 
 QString reversalName(Reversal r)
@@ -352,16 +364,6 @@ QString reversalName(Reversal r)
     return {};
 }
 
-QJsonArray lampList(quint8 mask)
-{
-    QJsonArray lamps;
-    for (int lamp = 1; lamp <= 4; ++lamp) {
-        if (mask & (1 << (lamp - 1)))
-            lamps.append(lamp);
-    }
-    return lamps;
-}
-
 QString lampWords(quint8 mask)
 {
     QStringList lamps;
@@ -369,14 +371,6 @@ QString lampWords(quint8 mask)
         lamps << QString::number(lamp.toInt());
     return lamps.isEmpty() ? QStringLiteral("none") : lamps.join(QLatin1Char(','));
 }
-
-template<class... Ts>
-struct Overloaded : Ts...
-{
-    using Ts::operator()...;
-};
-template<class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 #include <QStringView>
@@ -120,6 +121,8 @@ Fit fit(std::optional<Query> query, QStringView reply, bool complete);
 // The value in a few words ("on", "input 3", "1012 hPa") and as JSON fields.
 QString describe(const Value &value);
 QJsonObject toJson(const Value &value);
+// The numbers 1..4 of the lamps whose bits are set in `mask`.
+QJsonArray lampList(quint8 mask);
 QLatin1StringView nameOf(PowerState state);
 QLatin1StringView nameOf(MuteSignal state);
 

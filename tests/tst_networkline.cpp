@@ -152,8 +152,11 @@ bool NetworkLineTest::startChain(Ser2net::Mode mode, const QString &lineSettings
     m_console = std::make_unique<ConsoleWindow>();
     m_console->startFullView(m_server->url());
     // The connection is made in the background and told by a signal.
-    QTest::qWaitFor([this] { return !m_console->window->comm().portOpening(); },
-                    NetworkLine::kConnectBoundMs + 1000);
+    if (!QTest::qWaitFor([this] { return !m_console->window->comm().portOpening(); },
+                         NetworkLine::kConnectBoundMs + 1000)) {
+        qWarning("the connection was still opening");
+        return false;
+    }
     for (const QString &warning : std::as_const(m_console->warnings))
         qWarning("%s", qPrintable(warning));
     return m_console->window->comm().portOpen() && m_console->warnings.isEmpty();

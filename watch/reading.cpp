@@ -1,29 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reading.h"
 
+#include "status/overloaded.h"
+
 #include <QJsonArray>
 
 namespace watch {
-
-namespace {
-
-QJsonArray lampList(int mask)
-{
-    QJsonArray numbers;
-    for (int lamp = 1; lamp <= 4; ++lamp) {
-        if (mask & (1 << (lamp - 1)))
-            numbers.append(lamp);
-    }
-    return numbers;
-}
-
-template<typename... Ts>
-struct Overloaded : Ts...
-{
-    using Ts::operator()...;
-};
-
-} // namespace
 
 QLatin1StringView lampModeName(int mode)
 {
@@ -33,7 +15,7 @@ QLatin1StringView lampModeName(int mode)
 
 void take(Reading &r, const status::Value &value)
 {
-    std::visit(Overloaded{
+    std::visit(status::Overloaded{
                    [&](status::PowerState v) { r.power = v; },
                    [&](status::InputMode v) { r.input = v.input; },
                    [&](status::Reversal v) { r.reversal = v; },
@@ -71,10 +53,10 @@ QJsonObject Reading::values() const
         o.insert(QLatin1String("pressure_hectopascals"), *pressureHpa);
     if (lampMode) {
         o.insert(QLatin1String("lamp_mode"), QString(lampModeName(lampMode->mode)));
-        o.insert(QLatin1String("lamps_on"), lampList(lampMode->lampsOn));
+        o.insert(QLatin1String("lamps_on"), status::lampList(quint8(lampMode->lampsOn)));
     }
     if (lampsFailed)
-        o.insert(QLatin1String("lamps_failed"), lampList(*lampsFailed));
+        o.insert(QLatin1String("lamps_failed"), status::lampList(quint8(*lampsFailed)));
     return o;
 }
 

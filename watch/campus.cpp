@@ -48,20 +48,20 @@ Campus parseCampus(const QString &text)
         const QStringList fields = row.split(blanks);
         if (fields.size() < 2)
             return fail(QStringLiteral("a name and a device are needed"));
-        LineSpec spec{fields.at(0), fields.at(1)};
-        if (names.contains(spec.name))
-            return fail(QStringLiteral("the name %1 is taken").arg(spec.name));
-        names.insert(spec.name);
+        WatchedLine line{fields.at(0), fields.at(1)};
+        if (names.contains(line.name))
+            return fail(QStringLiteral("the name %1 is taken").arg(line.name));
+        names.insert(line.name);
         for (const QString &option : fields.mid(2)) {
             const QString key = option.section(QLatin1Char('='), 0, 0);
             const QString value = option.section(QLatin1Char('='), 1);
             if (key == QLatin1String("speed")) {
-                spec.settings = settingsForSpeed(value);
-                if (spec.settings.isEmpty())
+                line.settings = settingsForSpeed(value);
+                if (line.settings.isEmpty())
                     return fail(QStringLiteral("speed is 19200 or 9600, not %1").arg(value));
             } else if (key == QLatin1String("addresses")) {
-                spec.addresses = parseAddresses(value);
-                if (spec.addresses.isEmpty())
+                line.addresses = parseAddresses(value);
+                if (line.addresses.isEmpty())
                     return fail(
                         QStringLiteral("addresses are all, single or numbers 1 to 4, not %1")
                             .arg(value));
@@ -69,7 +69,7 @@ Campus parseCampus(const QString &text)
                 return fail(QStringLiteral("%1 is not speed= or addresses=").arg(option));
             }
         }
-        campus.lines.append(spec);
+        campus.lines.append(line);
     }
     if (campus.lines.isEmpty())
         campus.error = QStringLiteral("no line to watch");

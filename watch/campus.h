@@ -8,7 +8,7 @@ namespace watch {
 
 // One line to watch: its name in tables and labels, its device form, its
 // settings string and the projectors on it (0: the one without an address).
-struct LineSpec
+struct WatchedLine
 {
     QString name;
     QString device;
@@ -23,7 +23,7 @@ QString settingsForSpeed(const QString &text);
 
 struct Campus
 {
-    QList<LineSpec> lines;
+    QList<WatchedLine> lines;
     QString error; // "line N: what is wrong"; empty when every line was understood
 };
 

@@ -42,14 +42,14 @@ int main(int argc, char *argv[])
 
     Board board;
     std::vector<std::unique_ptr<LinePoller>> pollers;
-    for (const LineSpec &spec : options->lines) {
+    for (const WatchedLine &line : options->lines) {
         pollers.push_back(std::make_unique<LinePoller>(
-            spec.name, spec.addresses,
+            line.name, line.addresses,
             std::make_unique<ConsoleLink>(
-                [device = spec.device](int port) { return port == 1 ? makeLine(device) : nullptr; },
-                spec.settings),
+                [device = line.device](int port) { return port == 1 ? makeLine(device) : nullptr; },
+                line.settings),
             qint64(options->periodSeconds) * 1000));
-        board.follow(*pollers.back(), spec.addresses);
+        board.follow(*pollers.back(), line.addresses);
     }
 
     // A line's trouble is told when it begins or changes, not every round.

@@ -12,7 +12,7 @@ enum class Output { Auto, Table, Json, Quiet };
 
 struct WatchOptions
 {
-    QList<LineSpec> lines;
+    QList<WatchedLine> lines;
     int periodSeconds = 60;
     QHostAddress listenAddress{QHostAddress::LocalHost};
     std::optional<quint16> listenPort; // none: no /metrics

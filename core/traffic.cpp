@@ -117,23 +117,7 @@ void Traffic::settle()
         m_pending.erase(it);
         Outcome &outcome = pending.outcome;
         outcome.milliseconds = now - pending.sentMs;
-        switch (settled.result) {
-        case ReplyMatcher::Result::Answered:
-            outcome.result = Outcome::Result::Answered;
-            break;
-        case ReplyMatcher::Result::Refused:
-            outcome.result = Outcome::Result::Refused;
-            break;
-        case ReplyMatcher::Result::Silent:
-            outcome.result = Outcome::Result::Silent;
-            break;
-        case ReplyMatcher::Result::NotAttributable:
-            outcome.result = Outcome::Result::NotAttributable;
-            break;
-        case ReplyMatcher::Result::NotOwed:
-            outcome.result = Outcome::Result::NotOwed;
-            break;
-        }
+        outcome.result = settled.result;
         if (outcome.result == Outcome::Result::Silent)
             outcome.received = QStringLiteral(" X X X X");
         else if (!settled.reply.isEmpty())

@@ -74,6 +74,9 @@ public:
         QString reply; // what answered it
     };
 
+    // A reply without its terminators.
+    static QStringView body(const QString &reply);
+
     void sent(const Command &command, qint64 nowMs, int windowMs);
     // The reply window of the latest command has ended.
     void windowEnded(qint64 nowMs);

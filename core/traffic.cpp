@@ -79,18 +79,10 @@ void Traffic::setSender(quint64 intent, const QString &name)
 
 namespace {
 
-QStringView replyBody(const QString &reply)
-{
-    QStringView text(reply);
-    while (text.endsWith(QLatin1Char('\r')) || text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    return text;
-}
-
 // ACK and "?" take or refuse a command; they describe no state.
 bool describesState(const QString &reply)
 {
-    const QStringView body = replyBody(reply);
+    const QStringView body = ReplyMatcher::body(reply);
     return !status::isAcknowledgement(body) && !status::isRefusal(body);
 }
 
@@ -127,7 +119,7 @@ void Traffic::settle()
         const auto query
             = status::queryFor(QStringView(pending.sendText).mid(pending.prefix.size()).chopped(1));
         if (query && !settled.reply.isEmpty() && describesState(settled.reply)) {
-            outcome.value = status::readValue(*query, replyBody(settled.reply));
+            outcome.value = status::readValue(*query, ReplyMatcher::body(settled.reply));
             outcome.status = status::decode(trace(settled.reply), pending.sendText, pending.prefix)
                                  .value_or(QString());
         }

@@ -16,23 +16,23 @@ struct Row
 };
 
 constexpr Row kButtons[] = {
-    {"Command17", "C00", Shape::Plain, "POWER ON"},         // POWER ON
-    {"Command18", "C01", Shape::Plain, "POWER OFF"},        // POWER OFF
-    {"Command27", "C05", Shape::Plain, "INPUT MODE SET 1"}, // INPUT MODE SET 1..4
+    {"Command17", "C00", Shape::Plain, "POWER ON"},
+    {"Command18", "C01", Shape::Plain, "POWER OFF"},
+    {"Command27", "C05", Shape::Plain, "INPUT MODE SET 1"},
     {"Command28", "C06", Shape::Plain, "INPUT MODE SET 2"},
     {"Command29", "C07", Shape::Plain, "INPUT MODE SET 3"},
     {"Command53", "C08", Shape::Plain, "INPUT MODE SET 4"},
-    {"Command19", "C0B", Shape::Plain, "SOUND MUTE ON"}, // SOUND MUTE
+    {"Command19", "C0B", Shape::Plain, "SOUND MUTE ON"},
     {"Command20", "C0C", Shape::Plain, "SOUND MUTE OFF"},
-    {"Command21", "C0D", Shape::Plain, "NO SHOW ON"}, // NO SHOW
+    {"Command21", "C0D", Shape::Plain, "NO SHOW ON"},
     {"Command22", "C0E", Shape::Plain, "NO SHOW OFF"},
-    {"Command31", "C0F", Shape::Plain, "AV SIZE REGULAR"}, // AV Size
+    {"Command31", "C0F", Shape::Plain, "AV SIZE REGULAR"},
     {"Command32", "C10", Shape::Plain, "AV SIZE WIDE"},
-    {"Command23", "C1C", Shape::MenuContext, "MENU ON"}, // MENU ON
+    {"Command23", "C1C", Shape::MenuContext, "MENU ON"},
     {"Command24", "C1D", Shape::Plain, "MENU OFF"},
-    {"Command25", "C43", Shape::Plain, "FREEZE ON"}, // FREEZE
+    {"Command25", "C43", Shape::Plain, "FREEZE ON"},
     {"Command26", "C44", Shape::Plain, "FREEZE OFF"},
-    {"Command13", "C89", Shape::MenuContext, "A-IMAGE"}, // A-IMAGE
+    {"Command13", "C89", Shape::MenuContext, "A-IMAGE"},
     {"Command30", "C27", Shape::Plain, "IMAGE"},
     {"Command14", "C8A", Shape::Plain, "P-TIMER"},
     {"Command3", "C1E", Shape::Plain, "DISPLAY CLEAR"},
@@ -43,7 +43,7 @@ constexpr Row kButtons[] = {
     {"Command40", "CF IMAGE IMAGE2", Shape::Window2000, "IMAGE2"},
     {"Command41", "CF IMAGE IMAGE3", Shape::Window2000, "IMAGE3"},
     {"Command42", "CF IMAGE IMAGE4", Shape::Window2000, "IMAGE4"},
-    {"Command56", "C70", Shape::Plain, "LAMP SELECT 4 LAMP"}, // LAMP SELECT
+    {"Command56", "C70", Shape::Plain, "LAMP SELECT 4 LAMP"},
     {"Command57", "C71", Shape::Plain, "LAMP SELECT 1-4"},
     {"Command58", "C72", Shape::Plain, "LAMP SELECT 2-3"},
     {"Command97", "CF FANSPEED MAX", Shape::Plain, "FAN SPEED MAX"},
@@ -89,25 +89,25 @@ std::vector<OneShot> buildOneShots()
 }
 
 constexpr Hold kHolds[] = {
-    {"Command1", "C09", "VOL +", 1, 250, 200, 245},            // VOL +
-    {"Command2", "C0A", "VOL -", 2, 250, 200, 245},            // VOL -
-    {"Command15", "C47", "ZOOM +", 7, 50, 25, 25},             // Zoom +
-    {"Command35", "C46", "ZOOM -", 8, 50, 25, 25},             // Zoom -
-    {"Command36", "C4B", "FOCUS +", 9, 50, 25, 25},            // Focus +
-    {"Command37", "C4A", "FOCUS -", 10, 50, 25, 25},           // Focus -
-    {"Command48", "C30", "D.ZOOM +", 17, 250, 200, 245, true}, // D.Zoom +
-    {"Command49", "C31", "D.ZOOM -", 18, 250, 200, 245, true}, // D.Zoom -
-    {"Command50", "C8E", "KEYSTONE +", 19, 250, 200, 245},     // Keystone +
-    {"Command51", "C8F", "KEYSTONE -", 20, 250, 200, 245},     // Keystone -
-    {"Command59", "C5D", "LENS SHIFT UP", 21, 50, 25, 25},     // LENS SHIFT up
-    {"Command62", "C5E", "LENS SHIFT DOWN", 22, 50, 25, 25},   // LENS SHIFT down
-    {"Command60", "C5F", "LENS SHIFT LEFT", 23, 50, 25, 25},   // LENS SHIFT left
-    {"Command61", "C60", "LENS SHIFT RIGHT", 24, 50, 25, 25},  // LENS SHIFT right
-    {"Command6", "C3F", "SELECT", 13, 500, 200, 245},          // SELECT
-    {"Command5", "C3C", "UP", 3},                              // menu pad up
-    {"Command7", "C3D", "DOWN", 4},                            // menu pad down
-    {"Command9", "C3B", "LEFT", 5},                            // menu pad left
-    {"Command8", "C3A", "RIGHT", 6},                           // menu pad right
+    {"Command1", "C09", "VOL +", 1, 250, 200, 245},
+    {"Command2", "C0A", "VOL -", 2, 250, 200, 245},
+    {"Command15", "C47", "ZOOM +", 7, 50, 25, 25},
+    {"Command35", "C46", "ZOOM -", 8, 50, 25, 25},
+    {"Command36", "C4B", "FOCUS +", 9, 50, 25, 25},
+    {"Command37", "C4A", "FOCUS -", 10, 50, 25, 25},
+    {"Command48", "C30", "D.ZOOM +", 17, 250, 200, 245, true},
+    {"Command49", "C31", "D.ZOOM -", 18, 250, 200, 245, true},
+    {"Command50", "C8E", "KEYSTONE +", 19, 250, 200, 245},
+    {"Command51", "C8F", "KEYSTONE -", 20, 250, 200, 245},
+    {"Command59", "C5D", "LENS SHIFT UP", 21, 50, 25, 25},
+    {"Command62", "C5E", "LENS SHIFT DOWN", 22, 50, 25, 25},
+    {"Command60", "C5F", "LENS SHIFT LEFT", 23, 50, 25, 25},
+    {"Command61", "C60", "LENS SHIFT RIGHT", 24, 50, 25, 25},
+    {"Command6", "C3F", "SELECT", 13, 500, 200, 245},
+    {"Command5", "C3C", "UP", 3},
+    {"Command7", "C3D", "DOWN", 4},
+    {"Command9", "C3B", "LEFT", 5},
+    {"Command8", "C3A", "RIGHT", 6},
 };
 
 constexpr Address kAddresses[] = {

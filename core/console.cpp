@@ -168,6 +168,17 @@ void Console::fail(quint64 intent, const QString &name, const QString &descripti
     emit outcome(failed);
 }
 
+// The first command of `intent` goes out as `name`'s; a refusal ends the intent
+// with the line's description.
+bool Console::begin(quint64 intent, const QString &name, const std::function<bool()> &sendFirst)
+{
+    m_traffic->setSender(intent, name);
+    if (sendFirst())
+        return true;
+    fail(intent, name, m_comm.errorDescription());
+    return false;
+}
+
 quint64 Console::enqueue(std::function<bool(quint64)> intent)
 {
     const quint64 number = ++m_intents;
@@ -196,24 +207,14 @@ quint64 Console::send(const QString &id)
     if (!button)
         return 0;
     return enqueue([this, button](quint64 intent) {
-        m_traffic->setSender(intent, button->name);
-        if (!m_sender->click(*button)) {
-            fail(intent, button->name, m_comm.errorDescription());
-            return false;
-        }
-        return true;
+        return begin(intent, button->name, [&] { return m_sender->click(*button); });
     });
 }
 
 quint64 Console::sendText(const QString &typed)
 {
     return enqueue([this, typed](quint64 intent) {
-        m_traffic->setSender(intent, typed);
-        if (!m_sender->sendManual(typed)) {
-            fail(intent, typed, m_comm.errorDescription());
-            return false;
-        }
-        return true;
+        return begin(intent, typed, [&] { return m_sender->sendManual(typed); });
     });
 }
 
@@ -223,12 +224,8 @@ quint64 Console::press(const QString &id)
     if (!button)
         return 0;
     return enqueue([this, button](quint64 intent) {
-        m_traffic->setSender(intent, QLatin1String(button->name));
-        if (!m_pressAndHold->press(*button)) {
-            fail(intent, QLatin1String(button->name), m_comm.errorDescription());
-            return false;
-        }
-        return true;
+        return begin(intent, QLatin1String(button->name),
+                     [&] { return m_pressAndHold->press(*button); });
     });
 }
 
@@ -244,9 +241,8 @@ quint64 Console::hold(const QString &id, int ms)
     if (!button)
         return 0;
     return enqueue([this, button, ms](quint64 intent) {
-        m_traffic->setSender(intent, QLatin1String(button->name));
-        if (!m_pressAndHold->press(*button)) {
-            fail(intent, QLatin1String(button->name), m_comm.errorDescription());
+        if (!begin(intent, QLatin1String(button->name),
+                   [&] { return m_pressAndHold->press(*button); })) {
             m_pressAndHold->release(*button);
             return false;
         }

@@ -110,6 +110,7 @@ private:
     quint64 enqueue(std::function<bool(quint64 intent)> intent);
     void runQueue();
     void fail(quint64 intent, const QString &name, const QString &description);
+    bool begin(quint64 intent, const QString &name, const std::function<bool()> &sendFirst);
 
     WindowState m_state;
     MSComm m_comm;

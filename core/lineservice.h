@@ -47,8 +47,6 @@ public:
     // Also checked by itself a few times a second and when the line is lost.
     void refresh();
     QString endpoint() const;
-    // The line served ("/dev/ttyS0"); empty when none.
-    QString served() const { return m_served; }
 
 signals:
     // Commands sent from now on are `who`'s ("pid 4242 (projector-ctl), uid 0");

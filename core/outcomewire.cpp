@@ -1,7 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "outcomewire.h"
 
+#include <optional>
+
 namespace wire {
+namespace {
+
+std::optional<Outcome::Result> resultNamed(QStringView name)
+{
+    using R = Outcome::Result;
+    for (const R result :
+         {R::Answered, R::Refused, R::Silent, R::NotAttributable, R::NotOwed, R::LineFailed}) {
+        if (nameOf(result) == name)
+            return result;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 QJsonObject toJson(const Outcome &outcome)
 {
@@ -15,17 +31,6 @@ QJsonObject toJson(const Outcome &outcome)
     if (outcome.value)
         object.insert(QStringLiteral("value"), status::toJson(*outcome.value));
     return object;
-}
-
-std::optional<Outcome::Result> resultNamed(QStringView name)
-{
-    using R = Outcome::Result;
-    for (const R result :
-         {R::Answered, R::Refused, R::Silent, R::NotAttributable, R::NotOwed, R::LineFailed}) {
-        if (nameOf(result) == name)
-            return result;
-    }
-    return std::nullopt;
 }
 
 ClientOutcome fromJson(const QJsonObject &object)

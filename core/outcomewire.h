@@ -4,7 +4,6 @@
 #include "outcome.h"
 
 #include <QJsonObject>
-#include <optional>
 
 // An outcome as it travels from a console to the client whose command it
 // ended. The typed value travels in its JSON form, which is all a client prints.
@@ -19,6 +18,5 @@ struct ClientOutcome
 };
 
 ClientOutcome fromJson(const QJsonObject &object);
-std::optional<Outcome::Result> resultNamed(QStringView name);
 
 } // namespace wire

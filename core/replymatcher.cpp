@@ -10,15 +10,15 @@ bool isTerminator(QChar c)
     return c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
-QStringView body(const QString &reply)
+} // namespace
+
+QStringView ReplyMatcher::body(const QString &reply)
 {
     QStringView text(reply);
     while (!text.isEmpty() && isTerminator(text.back()))
         text.chop(1);
     return text;
 }
-
-} // namespace
 
 bool ReplyMatcher::owedAt(const Owed &owed, qint64 nowMs) const
 {

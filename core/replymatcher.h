@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "outcome.h"
 #include "status/values.h"
 
 #include <QList>
@@ -55,7 +56,8 @@ public:
         bool owed = true; // false: sent to all projectors
     };
 
-    enum class Result { Answered, Refused, Silent, NotAttributable, NotOwed };
+    // Never LineFailed: the line is not the matcher's concern.
+    using Result = Outcome::Result;
 
     // A reply, whole or as far as it came, for the command `command` (0: none).
     struct Reply
@@ -71,6 +73,9 @@ public:
         Result result = Result::Silent;
         QString reply; // what answered it
     };
+
+    // A reply without its terminators.
+    static QStringView body(const QString &reply);
 
     void sent(const Command &command, qint64 nowMs, int windowMs);
     // The reply window of the latest command has ended.

@@ -79,18 +79,10 @@ void Traffic::setSender(quint64 intent, const QString &name)
 
 namespace {
 
-QStringView replyBody(const QString &reply)
-{
-    QStringView text(reply);
-    while (text.endsWith(QLatin1Char('\r')) || text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    return text;
-}
-
 // ACK and "?" take or refuse a command; they describe no state.
 bool describesState(const QString &reply)
 {
-    const QStringView body = replyBody(reply);
+    const QStringView body = ReplyMatcher::body(reply);
     return !status::isAcknowledgement(body) && !status::isRefusal(body);
 }
 
@@ -117,23 +109,7 @@ void Traffic::settle()
         m_pending.erase(it);
         Outcome &outcome = pending.outcome;
         outcome.milliseconds = now - pending.sentMs;
-        switch (settled.result) {
-        case ReplyMatcher::Result::Answered:
-            outcome.result = Outcome::Result::Answered;
-            break;
-        case ReplyMatcher::Result::Refused:
-            outcome.result = Outcome::Result::Refused;
-            break;
-        case ReplyMatcher::Result::Silent:
-            outcome.result = Outcome::Result::Silent;
-            break;
-        case ReplyMatcher::Result::NotAttributable:
-            outcome.result = Outcome::Result::NotAttributable;
-            break;
-        case ReplyMatcher::Result::NotOwed:
-            outcome.result = Outcome::Result::NotOwed;
-            break;
-        }
+        outcome.result = settled.result;
         if (outcome.result == Outcome::Result::Silent)
             outcome.received = QStringLiteral(" X X X X");
         else if (!settled.reply.isEmpty())
@@ -143,7 +119,7 @@ void Traffic::settle()
         const auto query
             = status::queryFor(QStringView(pending.sendText).mid(pending.prefix.size()).chopped(1));
         if (query && !settled.reply.isEmpty() && describesState(settled.reply)) {
-            outcome.value = status::readValue(*query, replyBody(settled.reply));
+            outcome.value = status::readValue(*query, ReplyMatcher::body(settled.reply));
             outcome.status = status::decode(trace(settled.reply), pending.sendText, pending.prefix)
                                  .value_or(QString());
         }

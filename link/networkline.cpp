@@ -107,7 +107,7 @@ void NetworkLine::connectNow()
 
 void NetworkLine::finishOpening(const QString &failure)
 {
-    if (m_state != State::Connecting && m_state != State::Negotiating)
+    if (!isOpening())
         return;
     m_openBound->stop();
     if (!failure.isEmpty()) {
@@ -119,8 +119,6 @@ void NetworkLine::finishOpening(const QString &failure)
         return;
     }
     m_state = State::Open;
-    // Bytes from before the opening are discarded, as on a local port.
-    m_received.clear();
     if (!m_queued.isEmpty())
         write(std::exchange(m_queued, {}));
     emit opened();
@@ -172,11 +170,11 @@ void NetworkLine::onReadyRead()
             }
             return;
         }
-    }
-    if (m_endpoint.protocol == Protocol::Rfc2217)
         checkServerSpeed();
+    }
     if (m_firstBytes.size() < 256)
         m_firstBytes += bytes.left(256 - m_firstBytes.size());
+    // Bytes from before the opening are discarded, as on a local port.
     if (m_state != State::Open || bytes.isEmpty())
         return;
     m_received += bytes;

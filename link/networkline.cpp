@@ -80,6 +80,8 @@ bool NetworkLine::open(const SerialSettings &settings)
     if (!m_openBound) {
         m_openBound = new QTimer(this);
         m_openBound->setSingleShot(true);
+        // Never early: a coarse timer may end the bound 5% before its time.
+        m_openBound->setTimerType(Qt::PreciseTimer);
         connect(m_openBound, &QTimer::timeout, this, [this] {
             const int seconds = kConnectBoundMs / 1000;
             finishOpening(m_state == State::Connecting

@@ -18,6 +18,9 @@ bool ChosenLine::open(const SerialSettings &settings)
         m_device = device;
         connect(m_line.get(), &CommLine::readyRead, this, &CommLine::readyRead);
         connect(m_line.get(), &CommLine::lost, this, &CommLine::lost);
+        connect(m_line.get(), &CommLine::warning, this, &CommLine::warning);
+        connect(m_line.get(), &CommLine::opened, this, &CommLine::opened);
+        connect(m_line.get(), &CommLine::openFailed, this, &CommLine::openFailed);
     }
     return m_line->open(settings);
 }
@@ -31,6 +34,11 @@ void ChosenLine::close()
 bool ChosenLine::isOpen() const
 {
     return m_line && m_line->isOpen();
+}
+
+bool ChosenLine::isOpening() const
+{
+    return m_line && m_line->isOpening();
 }
 
 bool ChosenLine::applySettings(const SerialSettings &settings)

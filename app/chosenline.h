@@ -22,6 +22,7 @@ public:
     bool open(const SerialSettings &settings) override;
     void close() override;
     bool isOpen() const override;
+    bool isOpening() const override;
     bool applySettings(const SerialSettings &settings) override;
     bool write(const QByteArray &bytes) override;
     QByteArray readAll() override;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "deviceline.h"
 
+#include "programname.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -73,11 +75,8 @@ QString lockHolder(const QString &device)
         if (!isNumber || pid <= 0)
             continue;
         QString program = QString::fromLocal8Bit(lines.value(1).trimmed());
-        if (program.isEmpty()) {
-            QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-            if (comm.open(QIODevice::ReadOnly))
-                program = QString::fromLocal8Bit(comm.readAll().trimmed());
-        }
+        if (program.isEmpty())
+            program = programName(pid);
         if (program.isEmpty())
             program = QStringLiteral("another program");
         return QStringLiteral("%1 (process %2)").arg(program).arg(pid);

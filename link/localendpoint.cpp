@@ -2,6 +2,7 @@
 #include "localendpoint.h"
 
 #include "lineforms.h"
+#include "programname.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,16 +23,6 @@ bool isSerialDevice(const QString &device)
     return device.startsWith(QLatin1Char('/')) && !isNetworkDevice(device);
 }
 
-#ifdef Q_OS_LINUX
-QString programOf(qint64 pid)
-{
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    if (!comm.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromLocal8Bit(comm.readAll()).trimmed();
-}
-#endif
-
 QString peerOf(QLocalSocket *socket)
 {
 #ifdef Q_OS_LINUX
@@ -39,7 +30,7 @@ QString peerOf(QLocalSocket *socket)
     socklen_t size = sizeof credentials;
     if (::getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &size)
         == 0) {
-        const QString program = programOf(credentials.pid);
+        const QString program = programName(credentials.pid);
         return QStringLiteral("pid %1%2, uid %3")
             .arg(credentials.pid)
             .arg(program.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(program))

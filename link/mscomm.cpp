@@ -147,18 +147,16 @@ qint64 MSComm::outBufferCount() const
     return portOpen() ? line()->bytesWaiting() : 0;
 }
 
+// Replies are told at once, also in pieces; only a stream of more characters
+// than any reply has is gathered into one event per redraw of the screen.
 void MSComm::collectInput(CommLine *from)
 {
-    if (from != line() || !from->isOpen())
-        return;
     // A stream is read at the pace of the screen: until then it waits in the
     // line, whose buffer is bounded. Only the latest characters can be shown.
-    if (m_receivePace.isActive())
+    if (from != line() || !from->isOpen() || m_receivePace.isActive())
         return;
-    m_inBuffer += from->readAll();
-    if (m_inBuffer.size() > kInputKept)
-        m_inBuffer.remove(0, m_inBuffer.size() - kInputKept);
-    if (m_inBuffer.isEmpty() || m_receivePace.isActive())
+    takeInput();
+    if (m_inBuffer.isEmpty())
         return;
     const qint64 since = m_lastReceive.isValid() ? m_lastReceive.elapsed() : kReceivePaceMs;
     const bool streaming
@@ -166,7 +164,7 @@ void MSComm::collectInput(CommLine *from)
     if (streaming && since < kReceivePaceMs)
         m_receivePace.start(int(kReceivePaceMs - since));
     else
-        raiseReceive();
+        announceInput();
 }
 
 void MSComm::raisePendingReceive()
@@ -177,17 +175,24 @@ void MSComm::raisePendingReceive()
     raiseReceive();
 }
 
-// Replies are told at once, also in pieces; only a stream of more characters
-// than any reply has is gathered into one event per redraw of the screen.
 void MSComm::raiseReceive()
 {
     if (!portOpen())
         return;
+    takeInput();
+    if (!m_inBuffer.isEmpty())
+        announceInput();
+}
+
+void MSComm::takeInput()
+{
     m_inBuffer += line()->readAll();
     if (m_inBuffer.size() > kInputKept)
         m_inBuffer.remove(0, m_inBuffer.size() - kInputKept);
-    if (m_inBuffer.isEmpty())
-        return;
+}
+
+void MSComm::announceInput()
+{
     m_lastReceive.start();
     m_lastReceiveSize = m_inBuffer.size();
     m_commEvent = comEvReceive;

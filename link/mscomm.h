@@ -86,7 +86,11 @@ private:
     bool fail(const QString &reason);
     QString portLabel() const;
     void collectInput(CommLine *from);
+    // Reads the line after a stream's pause and tells what it holds.
     void raiseReceive();
+    // Appends what the line holds to Input, keeping the latest characters.
+    void takeInput();
+    void announceInput();
     void onLineLost(const QString &reason);
 
     LineFactory m_factory;

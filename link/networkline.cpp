@@ -80,6 +80,8 @@ bool NetworkLine::open(const SerialSettings &settings)
     if (!m_openBound) {
         m_openBound = new QTimer(this);
         m_openBound->setSingleShot(true);
+        // Never early: a coarse timer may end the bound 5% before its time.
+        m_openBound->setTimerType(Qt::PreciseTimer);
         connect(m_openBound, &QTimer::timeout, this, [this] {
             const int seconds = kConnectBoundMs / 1000;
             finishOpening(m_state == State::Connecting
@@ -107,7 +109,7 @@ void NetworkLine::connectNow()
 
 void NetworkLine::finishOpening(const QString &failure)
 {
-    if (m_state != State::Connecting && m_state != State::Negotiating)
+    if (!isOpening())
         return;
     m_openBound->stop();
     if (!failure.isEmpty()) {
@@ -119,8 +121,6 @@ void NetworkLine::finishOpening(const QString &failure)
         return;
     }
     m_state = State::Open;
-    // Bytes from before the opening are discarded, as on a local port.
-    m_received.clear();
     if (!m_queued.isEmpty())
         write(std::exchange(m_queued, {}));
     emit opened();
@@ -172,11 +172,11 @@ void NetworkLine::onReadyRead()
             }
             return;
         }
-    }
-    if (m_endpoint.protocol == Protocol::Rfc2217)
         checkServerSpeed();
+    }
     if (m_firstBytes.size() < 256)
         m_firstBytes += bytes.left(256 - m_firstBytes.size());
+    // Bytes from before the opening are discarded, as on a local port.
     if (m_state != State::Open || bytes.isEmpty())
         return;
     m_received += bytes;

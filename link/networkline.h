@@ -59,8 +59,9 @@ public:
     bool applySettings(const SerialSettings &settings) override;
     bool write(const QByteArray &bytes) override;
     QByteArray readAll() override;
-    // Bytes not yet handed to the network, plus the time the bytes already sent
-    // still need on the far serial wire at the line's speed, as a byte count.
+    // The time the data written still needs on the far serial wire at the
+    // line's speed, as a byte count; at least the bytes not yet handed to the
+    // network.
     qint64 bytesWaiting() const override;
     QString errorString() const override { return m_error; }
 
@@ -78,6 +79,9 @@ private:
     void onSocketError(QAbstractSocket::SocketError error);
     void onDisconnected();
     void finishOpening(const QString &failure);
+    bool storming();
+    void checkServerSpeed();
+    QString serverText() const;
     void drop(const QString &reason);
     bool send(const QByteArray &bytes);
     QString where() const;
@@ -101,9 +105,6 @@ private:
     double m_wireFreeUs = 0;
     qint64 m_stormSecondMs = 0;
     quint64 m_stormStart = 0; // negotiations received before that second
-    bool storming();
-    void checkServerSpeed();
-    QString serverText() const;
     std::optional<quint32> m_warnedBaud; // the server's speed last warned of
     // The first bytes of the connection: a server that cannot open its own
     // port says so in them before it closes.

@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QSettings>
+#include <QTcpServer>
 #include <QTemporaryDir>
 
 // The device behind each port chosen in the window: serial devices by their
@@ -176,6 +177,18 @@ void DeviceChooserTest::simulatedAndServerLines()
     QCOMPARE(m_ptyB.takeSettled(4), QByteArray("CR0\r"));
     QCOMPARE(m_chooser->describe(server.url()),
              QStringLiteral("serial device server ") + server.url());
+
+    // A server that cannot be reached is told once the connection fails.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const QString nobody = QStringLiteral("tcp://127.0.0.1:%1").arg(closed.serverPort());
+    closed.close();
+    menu = openChooser(1);
+    m_chooser->addressBox()->setText(nobody);
+    QTest::keyClick(m_chooser->addressBox(), Qt::Key_Return);
+    QTRY_COMPARE(m_console->warnings.size(), 1);
+    QVERIFY2(m_console->warnings.first().contains(QStringLiteral("cannot connect")),
+             qPrintable(m_console->warnings.first()));
 }
 
 void DeviceChooserTest::listFollowsDevicesWhileOpen()

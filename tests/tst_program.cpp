@@ -2,7 +2,6 @@
 #include "support/ptypair.h"
 #include "support/signals.h"
 
-#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -33,8 +32,6 @@ private slots:
 
 private:
     void start(const QStringList &arguments, const QString &platform = QStringLiteral("offscreen"));
-    static bool lockHeld(const PtyPair &pty);
-    bool lockHeld() const { return lockHeld(m_pty); }
 
     PtyPair m_pty;
     QTemporaryDir m_config; // the user's remembered choices
@@ -61,14 +58,6 @@ void ProgramTest::start(const QStringList &arguments, const QString &platform)
     m_console.start(QStringLiteral(PROJECTOR_CONSOLE_PATH), arguments);
     // Started: the test's own signal handlers are gone with the exec.
     QVERIFY(m_console.waitForStarted());
-}
-
-// The lock file QSerialPort keeps for the open port, "LCK..pts_N".
-bool ProgramTest::lockHeld(const PtyPair &pty)
-{
-    const QString name = QStringLiteral("LCK..") + pty.slavePath().mid(5).replace(u'/', u'_');
-    return QFileInfo::exists(QStringLiteral("/run/lock/") + name)
-           || QFileInfo::exists(QStringLiteral("/var/lock/") + name);
 }
 
 void ProgramTest::usageErrors_data()
@@ -199,9 +188,9 @@ void ProgramTest::rememberedDeviceOrCom1()
                         override ? other.slavePath() : m_pty.slavePath());
     remembered.sync();
     start(override ? QStringList{QStringLiteral("--com1"), m_pty.slavePath()} : QStringList());
-    QTRY_VERIFY_WITH_TIMEOUT(lockHeld() || m_console.state() == QProcess::NotRunning, 10000);
-    QVERIFY2(lockHeld(), m_console.readAllStandardError().constData());
-    QVERIFY(!lockHeld(other));
+    QTRY_VERIFY_WITH_TIMEOUT(deviceLockHeld(m_pty.slavePath()) || m_console.state() == QProcess::NotRunning, 10000);
+    QVERIFY2(deviceLockHeld(m_pty.slavePath()), m_console.readAllStandardError().constData());
+    QVERIFY(!deviceLockHeld(other.slavePath()));
     QCOMPARE(::kill(m_console.processId(), SIGTERM), 0);
     QVERIFY(m_console.waitForFinished(10000));
 }

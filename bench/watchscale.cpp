@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/ptyserver.h"
+#include "stats.h"
 #include "tests/support/ptypair.h"
 
 #include <QCoreApplication>
@@ -42,13 +43,7 @@ Usage usageOf(qint64 pid)
         usage.cpuSeconds
             = (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
     }
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                usage.rssKb = line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
+    usage.rssKb = residentKb(QString::number(pid));
     return usage;
 }
 

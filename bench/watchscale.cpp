@@ -137,13 +137,11 @@ int main(int argc, char *argv[])
             const QString line = o.value("line").toString();
             const int round = o.value("round").toInt();
             deadUp += line == QLatin1String("dead") && o.value("up").toBool();
-            if (read[line][round] + 1 == 4) {
-                if (line == QLatin1String("dead"))
-                    deadDoneMs.insert(round, clock.elapsed());
-                else
-                    liveDoneMs.insert(round, clock.elapsed());
-            }
-            if (++read[line][round] == 4 && ++completeLines[round] == totalLines) {
+            if (++read[line][round] != 4)
+                continue;
+            (line == QLatin1String("dead") ? deadDoneMs : liveDoneMs)
+                .insert(round, clock.elapsed());
+            if (++completeLines[round] == totalLines) {
                 roundDoneMs.insert(round, clock.elapsed());
                 if (round == 1)
                     atRound1 = usageOf(watch.processId());

@@ -15,18 +15,6 @@
 // when the font database had been read, on a thread beside the others.
 enum Mark { Main, QtStarted, Fonts, Layout, Serial, Painted, Marks };
 
-inline qint64 residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
 // Ends the event loop once the window's first expose has been painted and
 // flushed: the expose repaints synchronously, so its return is the first frame.
 class FirstFrame : public QObject

@@ -34,14 +34,7 @@ double cpuSeconds()
 
 double rssMb()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    }
-    return 0;
+    return residentKb() / 1024.0;
 }
 
 // Streams for the given seconds to the latest connection as fast as TCP

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "stats.h"
+#include "tests/support/ptypair.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,9 +11,6 @@
 #include <optional>
 #include <vector>
 
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 // From exec to the first frame of the console window on screen, in phases,
@@ -155,20 +153,12 @@ int main(int argc, char *argv[])
     }
 
     // Port 1 is a pseudo-terminal whose far end stays open, as a cable would.
-    int master = -1;
-    int slaveFd = -1;
-    char name[256] = {};
-    if (::openpty(&master, &slaveFd, name, nullptr, nullptr) != 0) {
+    QString slave;
+    const int master = openRawPty(&slave);
+    if (master < 0) {
         std::fprintf(stderr, "bench-startup: no pseudo-terminal\n");
         return 1;
     }
-    termios raw{};
-    ::tcgetattr(slaveFd, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(slaveFd, TCSANOW, &raw);
-    ::close(slaveFd);
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-    const QString slave = QString::fromLocal8Bit(name);
 
     const QDir here(QCoreApplication::applicationDirPath());
     std::vector<Contender> contenders{

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QFile>
 #include <QList>
 #include <algorithm>
 #include <chrono>
@@ -20,6 +21,19 @@ inline double quantile(QList<double> values, double q)
 inline double worst(const QList<double> &values)
 {
     return values.isEmpty() ? 0 : *std::max_element(values.cbegin(), values.cend());
+}
+
+// The resident memory of a process ("self" or a process id) in kB; 0 when unknown.
+inline qint64 residentKb(const QString &process = QStringLiteral("self"))
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(process));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
 }
 
 // The system-wide monotonic clock in milliseconds: comparable between a parent

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/ptyserver.h"
+#include "stats.h"
 #include "tests/support/ptypair.h"
 
 #include <QCoreApplication>
@@ -42,13 +43,7 @@ Usage usageOf(qint64 pid)
         usage.cpuSeconds
             = (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
     }
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                usage.rssKb = line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
+    usage.rssKb = residentKb(QString::number(pid));
     return usage;
 }
 
@@ -142,13 +137,11 @@ int main(int argc, char *argv[])
             const QString line = o.value("line").toString();
             const int round = o.value("round").toInt();
             deadUp += line == QLatin1String("dead") && o.value("up").toBool();
-            if (read[line][round] + 1 == 4) {
-                if (line == QLatin1String("dead"))
-                    deadDoneMs.insert(round, clock.elapsed());
-                else
-                    liveDoneMs.insert(round, clock.elapsed());
-            }
-            if (++read[line][round] == 4 && ++completeLines[round] == totalLines) {
+            if (++read[line][round] != 4)
+                continue;
+            (line == QLatin1String("dead") ? deadDoneMs : liveDoneMs)
+                .insert(round, clock.elapsed());
+            if (++completeLines[round] == totalLines) {
                 roundDoneMs.insert(round, clock.elapsed());
                 if (round == 1)
                     atRound1 = usageOf(watch.processId());

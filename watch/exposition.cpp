@@ -65,14 +65,9 @@ QString projectorLabels(const Reading &r)
              r.address == 0 ? QStringLiteral("single") : QString::number(r.address));
 }
 
-QString withLabel(const Reading &r, const char *name, QLatin1StringView value)
+QString withLabel(const QString &labels, const char *name, const QString &value)
 {
-    return QStringLiteral("%1,%2=\"%3\"").arg(projectorLabels(r), QLatin1String(name), value);
-}
-
-QString withLabel(const Reading &r, const char *name, const QString &value)
-{
-    return QStringLiteral("%1,%2=\"%3\"").arg(projectorLabels(r), QLatin1String(name), value);
+    return QStringLiteral("%1,%2=\"%3\"").arg(labels, QLatin1String(name), value);
 }
 
 using Each = std::function<void(const Reading &, const QString &labels)>;
@@ -106,12 +101,12 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
          "Time from the power status query to its complete reply.",
          [&](const Reading &r, const QString &labels) { w.sample(labels, r.replySeconds); });
     each("projector_power_state", "Power state: 1 for the current state, 0 for the others.",
-         [&](const Reading &r, const QString &) {
+         [&](const Reading &r, const QString &labels) {
              if (!r.power)
                  return;
              for (int s = 0; s <= int(status::PowerState::StandbyAllLampsFailed); ++s) {
                  const auto state = status::PowerState(s);
-                 w.sample(withLabel(r, "state", status::nameOf(state)), *r.power == state);
+                 w.sample(withLabel(labels, "state", status::nameOf(state)), *r.power == state);
              }
          });
     each("projector_input_mode", "Selected input mode, 1 to 4.",
@@ -142,13 +137,14 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
                  w.sample(labels, *r.muteSignal == MuteSignal::Audio
                                       || *r.muteSignal == MuteSignal::VideoAndAudio);
          });
-    each("projector_image_reversed", "1 if the image is reversed along the axis.",
-         [&](const Reading &r, const QString &) {
-             if (!r.reversal)
-                 return;
-             w.sample(withLabel(r, "axis", QLatin1String("top_bottom")), r.reversal->topBottom);
-             w.sample(withLabel(r, "axis", QLatin1String("left_right")), r.reversal->leftRight);
-         });
+    each(
+        "projector_image_reversed", "1 if the image is reversed along the axis.",
+        [&](const Reading &r, const QString &labels) {
+            if (!r.reversal)
+                return;
+            w.sample(withLabel(labels, "axis", QLatin1String("top_bottom")), r.reversal->topBottom);
+            w.sample(withLabel(labels, "axis", QLatin1String("left_right")), r.reversal->leftRight);
+        });
     // The projector counts whole hours; Prometheus wants the base unit.
     each("projector_lamp_time_seconds",
          "Lamp time reported by the projector (counted in whole hours).",
@@ -157,11 +153,11 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
                  w.sample(labels, double(*r.lampHours) * 3600);
          });
     each("projector_temperature_celsius", "Temperature at the projector's sensors.",
-         [&](const Reading &r, const QString &) {
+         [&](const Reading &r, const QString &labels) {
              if (!r.temperatures)
                  return;
-             w.sample(withLabel(r, "sensor", QLatin1String("1")), r.temperatures->sensor1);
-             w.sample(withLabel(r, "sensor", QLatin1String("2")), r.temperatures->sensor2);
+             w.sample(withLabel(labels, "sensor", QLatin1String("1")), r.temperatures->sensor1);
+             w.sample(withLabel(labels, "sensor", QLatin1String("2")), r.temperatures->sensor2);
          });
     each("projector_pressure_hectopascals", "Air pressure at the projector.",
          [&](const Reading &r, const QString &labels) {
@@ -169,19 +165,20 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
                  w.sample(labels, double(*r.pressureHpa));
          });
     each("projector_lamp_mode", "Lamp mode: 1 for the current mode, 0 for the others.",
-         [&](const Reading &r, const QString &) {
+         [&](const Reading &r, const QString &labels) {
              if (!r.lampMode)
                  return;
              for (int mode = 0; mode < 3; ++mode)
-                 w.sample(withLabel(r, "mode", lampModeName(mode)), r.lampMode->mode == mode);
+                 w.sample(withLabel(labels, "mode", lampModeName(mode)), r.lampMode->mode == mode);
          });
     const auto lamps = [&](const char *name, const char *help, auto mask) {
-        each(name, help, [&](const Reading &r, const QString &) {
+        each(name, help, [&](const Reading &r, const QString &labels) {
             const std::optional<int> bits = mask(r);
             if (!bits)
                 return;
             for (int lamp = 1; lamp <= 4; ++lamp)
-                w.sample(withLabel(r, "lamp", QString::number(lamp)), (*bits >> (lamp - 1)) & 1);
+                w.sample(withLabel(labels, "lamp", QString::number(lamp)),
+                         (*bits >> (lamp - 1)) & 1);
         });
     };
     lamps("projector_lamp_on", "1 if the lamp is lit.", [](const Reading &r) {

@@ -24,11 +24,6 @@ namespace {
 
 enum Exit { Done = 0, Usage = 2, Failed = 3 };
 
-void tell(const QString &message)
-{
-    std::fputs(qPrintable(QStringLiteral("projector-watch: %1\n").arg(message)), stderr);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])

@@ -9,11 +9,16 @@
 
 namespace watch {
 
+void tell(const QString &message)
+{
+    std::fputs(qPrintable(QStringLiteral("projector-watch: %1\n").arg(message)), stderr);
+}
+
 namespace {
 
 std::nullopt_t usageError(const QString &message)
 {
-    std::fputs(qPrintable(QStringLiteral("projector-watch: %1\n").arg(message)), stderr);
+    tell(message);
     return std::nullopt;
 }
 

@@ -21,6 +21,9 @@ struct WatchOptions
     quint64 rounds = 0; // 0: until stopped
 };
 
+// Prints "projector-watch: MESSAGE" on standard error.
+void tell(const QString &message);
+
 // Reads the command line; prints the problem and returns nothing on a usage error.
 std::optional<WatchOptions> parseOptions(const QStringList &arguments);
 

@@ -3,19 +3,19 @@
 
 #include "board.h"
 
+#include <QJsonArray>
+
 #include <cstdio>
 
 namespace watch {
 
 namespace {
 
-QString lampList(int mask)
+QString lampList(quint8 mask)
 {
     QStringList numbers;
-    for (int lamp = 1; lamp <= 4; ++lamp) {
-        if (mask & (1 << (lamp - 1)))
-            numbers << QString::number(lamp);
-    }
+    for (const QJsonValue lamp : status::lampList(mask))
+        numbers << QString::number(lamp.toInt());
     return numbers.isEmpty() ? QStringLiteral("-") : numbers.join(QLatin1Char(','));
 }
 

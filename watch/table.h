@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QTimer>
 
 namespace watch {

@@ -176,7 +176,7 @@ int main(int argc, char *argv[])
         box->setWindowModality(Qt::NonModal);
         box->show();
     };
-    QObject::connect(&window.console().comm(), &MSComm::lineWarning, &window, notice);
+    QObject::connect(&window.console(), &Console::lineWarning, &window, notice);
     if (!devices.log.isEmpty()) {
         log.follow(window.console());
         // One notice for each spell of failures.

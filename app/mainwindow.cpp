@@ -40,7 +40,7 @@ MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
     m_layout->setFullBandBuilt([this](const auto &built) { wireControls(built); });
     showTrafficLines();
     m_views = std::make_unique<Views>(*this, *control<QPushButton>(QStringLiteral("Command34")),
-                                      timer(3));
+                                      m_timer3);
     m_warningBox = [this](const QString &description) {
         QMessageBox::warning(this, windowTitle(), description);
     };
@@ -50,7 +50,7 @@ MainWindow::MainWindow(MSComm::LineFactory lines, QWidget *parent)
     connect(&m_console, &Console::refused, m_notice, &RefusalNotice::tell);
     connect(&m_console, &Console::lineLost, m_notice, &RefusalNotice::tellNow);
     connect(&m_console, &Console::transmitted, m_notice, &RefusalNotice::withdraw);
-    connect(&timer(3), &QTimer::timeout, this, &MainWindow::Timer3_Timer);
+    connect(&m_timer3, &QTimer::timeout, this, &MainWindow::Timer3_Timer);
     wireControls(m_layout->built());
     m_image1 = control(QStringLiteral("Image1"));
 
@@ -114,7 +114,7 @@ void MainWindow::wireControls(const QHash<QString, QWidget *> &built)
         connect(option, &QRadioButton::pressed, this,
                 [this, option] { m_optionWasSelected = option->isChecked(); });
         connect(option, &QRadioButton::clicked, this, [this, n, m] {
-            if (std::exchange(m_optionWasSelected, false) && !comm().portOpen())
+            if (std::exchange(m_optionWasSelected, false) && !m_console.port().portOpen())
                 switchPort(n, m);
         });
     };
@@ -154,7 +154,7 @@ void MainWindow::Form_Load()
     }
     // Port 1 is missing or in use: say so once and stay up with the port
     // closed; the port panel opens it, or the other port, later.
-    m_warningBox(comm().errorDescription());
+    m_warningBox(m_console.port().errorDescription());
     const QSignalBlocker quiet(com1);
     com1->setChecked(true);
 }
@@ -169,12 +169,12 @@ void MainWindow::chooseSpeed(const QString &settings)
 {
     if (!m_console.chooseSpeed(settings)) {
         // The option captioned with the speed still in force is marked again.
-        const QString baud = state().CommSettings.section(u',', 0, 0);
+        const QString baud = m_console.port().settings().section(u',', 0, 0);
         for (auto *option : control(QStringLiteral("Frame13"))->findChildren<QRadioButton *>()) {
             const QSignalBlocker quiet(option);
             option->setChecked(option->text() == baud);
         }
-        m_warningBox(comm().errorDescription());
+        m_warningBox(m_console.port().errorDescription());
     }
     control(QStringLiteral("Frame8"))->hide();
 }
@@ -182,13 +182,13 @@ void MainWindow::chooseSpeed(const QString &settings)
 void MainWindow::Command33_Click()
 {
     control(QStringLiteral("Frame8"))->show();
-    timer(3).start();
+    m_timer3.start();
 }
 
 void MainWindow::Timer3_Timer()
 {
     control(QStringLiteral("Frame8"))->hide();
-    timer(3).stop();
+    m_timer3.stop();
 }
 
 void MainWindow::Command16_Click()

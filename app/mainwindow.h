@@ -40,11 +40,9 @@ public:
     void setWindowHeightTwips(int twips);
 
     Console &console() { return m_console; }
-    WindowState &state() { return m_console.state(); }
-    MSComm &comm() { return m_console.comm(); }
     RefusalNotice &notice() { return *m_notice; }
-    // Timer3 hides the port panel; the others are the console's.
-    QTimer &timer(int n) { return n == 3 ? m_timer3 : m_console.timer(n); }
+    // Hides the port panel.
+    QTimer &timer3() { return m_timer3; }
     qint16 extendedView() const;
 
     template<typename T = QWidget>

@@ -147,7 +147,7 @@ bool measure(const char *label, const QString &device, FarEnd &far)
     window.Form_Load();
     window.show();
     waitMs(300);
-    if (refused || !window.comm().portOpen())
+    if (refused || !window.console().port().portOpen())
         return false;
 
     QWidget *status = window.control(QStringLiteral("Command44"));

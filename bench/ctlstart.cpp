@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/catalogue.h"
 #include "core/console.h"
-#include "core/traffic.h"
 #include "sim/anyline.h"
 #include "stats.h"
 
@@ -42,16 +41,14 @@ double replyMs()
     Console console([](int port) { return port == 1 ? makeLine(QStringLiteral("sim")) : nullptr; });
     if (!console.Form_Load())
         return -1;
-    Traffic &traffic = console.traffic();
     double sentAt = -1;
     double answeredAt = -1;
     QEventLoop loop;
-    QObject::connect(&traffic, &Traffic::transmitted, &loop, [&sentAt] { sentAt = monotonicMs(); });
-    QObject::connect(&traffic, &Traffic::received, &loop, [&] {
-        if (traffic.replies().latestAnswered()) {
+    QObject::connect(&console, &Console::transmitted, &loop, [&sentAt] { sentAt = monotonicMs(); });
+    QObject::connect(&console, &Console::outcome, &loop, [&](const Outcome &outcome) {
+        if (outcome.result == Outcome::Result::Answered)
             answeredAt = monotonicMs();
-            loop.quit();
-        }
+        loop.quit();
     });
     QTimer::singleShot(5000, &loop, &QEventLoop::quit);
     console.click(*commands::findOneShot(QStringLiteral("Command44")));

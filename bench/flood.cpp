@@ -131,9 +131,9 @@ int main(int argc, char **argv)
     const Sample idle = sample(clock);
 
     window.Form_Load();
-    for (int waited = 0; !window.comm().portOpen() && waited < 5000; waited += 10)
+    for (int waited = 0; !window.console().port().portOpen() && waited < 5000; waited += 10)
         waitMs(10); // a connection opens in the background
-    if (!window.comm().portOpen())
+    if (!window.console().port().portOpen())
         return 1;
     const Sample flood0 = sample(clock);
     double peak = flood0.rss;

@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "link/deviceline.h"
 #include "support.h"
+#include "tests/support/consoleprobe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -48,7 +49,7 @@ void measure(MainWindow &window, FarEnd &far, const Hold &hold)
     far.take();
     int ticks = 0;
     const QMetaObject::Connection counting
-        = QObject::connect(&window.timer(1), &QTimer::timeout, &far, [&ticks] { ++ticks; });
+        = QObject::connect(&ConsoleProbe(window.console()).timer(1), &ConsoleTimer::timeout, &far, [&ticks] { ++ticks; });
 
     const double pressedAt = far.now();
     mouse(button, QEvent::MouseButtonPress);
@@ -99,14 +100,14 @@ int main(int argc, char **argv)
     window.Form_Load();
     window.show();
     waitMs(300);
-    if (refused || !window.comm().portOpen())
+    if (refused || !window.console().port().portOpen())
         return 1;
 
     std::printf("Press-and-hold repetition at the far end of a pseudo-terminal (%s), %s,\n"
                 "each button held %d ms. Commands include the press; a tick sends nothing\n"
                 "while bytes still wait to leave (skipped). Times in ms; errors are the\n"
                 "spacing of consecutive arrivals against the nominal period.\n\n",
-                qPrintable(device), qPrintable(window.comm().settings()), kHoldMs);
+                qPrintable(device), qPrintable(window.console().port().settings()), kHoldMs);
     std::printf("period   button                   commands  ticks  skipped     first    median"
                 "      mean  median|err|  worst|err|\n");
     const Hold holds[] = {

@@ -8,22 +8,25 @@
 #include <utility>
 
 Console::Console(MSComm::LineFactory lines, QObject *parent)
-    : QObject(parent), m_comm(std::move(lines))
+    : Console(std::move(lines), Clock::steady(), parent)
+{}
+
+Console::Console(MSComm::LineFactory lines, Clock &clock, QObject *parent)
+    : QObject(parent), m_comm(std::move(lines)), m_timer1(clock), m_timer2(clock),
+      m_timer4(clock), m_holdTimer(clock)
 {
     m_comm.setObjectName(QStringLiteral("MSComm1"));
-    // Precise timers: the coarse default drifts a 500 ms interval by 5 %.
     const int intervals[] = {200, 500, 0, 1000};
     for (int n : {1, 2, 4}) {
-        QTimer &t = timer(n);
+        ConsoleTimer &t = timer(n);
         t.setObjectName(QStringLiteral("Timer%1").arg(n));
-        t.setTimerType(Qt::PreciseTimer);
         t.setInterval(intervals[n - 1]);
     }
-    m_traffic = std::make_unique<Traffic>(m_state, m_comm, m_timer2, m_timer4);
+    m_traffic = std::make_unique<Traffic>(m_state, m_comm, m_timer2, m_timer4, clock);
     const SenderTimers timers{m_timer1, m_timer2, m_timer4};
     m_sender = std::make_unique<CommandSender>(m_state, *m_traffic, timers);
     m_pressAndHold = std::make_unique<PressAndHold>(m_state, *m_traffic, m_comm, timers);
-    connect(&m_timer1, &QTimer::timeout, this, [this] { m_pressAndHold->Timer1_Timer(); });
+    connect(&m_timer1, &ConsoleTimer::timeout, this, [this] { m_pressAndHold->Timer1_Timer(); });
 
     Traffic *traffic = m_traffic.get();
     connect(traffic, &Traffic::txdChanged, this, &Console::txdChanged);
@@ -34,6 +37,8 @@ Console::Console(MSComm::LineFactory lines, QObject *parent)
     connect(traffic, &Traffic::refused, this, &Console::refused);
     connect(traffic, &Traffic::settled, this, &Console::outcome);
     connect(traffic, &Traffic::becameIdle, this, &Console::runQueue);
+    connect(traffic, &Traffic::replyWindowEnded, this, &Console::replyWindowEnded);
+    connect(&m_comm, &MSComm::lineWarning, this, &Console::lineWarning);
     connect(&m_comm, &MSComm::lineLost, this, [this](const QString &description) {
         m_traffic->lineFailed(description);
         emit lineLost(description);
@@ -47,8 +52,7 @@ Console::Console(MSComm::LineFactory lines, QObject *parent)
     });
     connect(&m_comm, &MSComm::portOpened, this, [this] { m_fallbackPort = 0; });
     m_holdTimer.setSingleShot(true);
-    m_holdTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_holdTimer, &QTimer::timeout, this, [this] {
+    connect(&m_holdTimer, &ConsoleTimer::timeout, this, [this] {
         if (const commands::Hold *held = std::exchange(m_holding, nullptr))
             m_pressAndHold->release(*held);
         runQueue();
@@ -57,9 +61,9 @@ Console::Console(MSComm::LineFactory lines, QObject *parent)
 
 Console::~Console() = default;
 
-QTimer &Console::timer(int n)
+ConsoleTimer &Console::timer(int n)
 {
-    QTimer *timers[] = {&m_timer1, &m_timer2, nullptr, &m_timer4};
+    ConsoleTimer *timers[] = {&m_timer1, &m_timer2, nullptr, &m_timer4};
     Q_ASSERT_X(n != 3, "Console::timer", "Timer3 is the window's");
     return *timers[n - 1];
 }
@@ -131,6 +135,11 @@ void Console::press(const commands::Hold &button)
 void Console::release(const commands::Hold &button)
 {
     m_pressAndHold->release(button);
+}
+
+bool Console::reopen()
+{
+    return m_comm.portOpen() || m_comm.setPortOpen(true);
 }
 
 void Console::end()

@@ -2,12 +2,12 @@
 #pragma once
 
 #include "catalogue.h"
+#include "clock.h"
 #include "link/mscomm.h"
 #include "outcome.h"
 #include "windowstate.h"
 
 #include <QObject>
-#include <QTimer>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -26,12 +26,14 @@ class Console : public QObject
     Q_OBJECT
 
 public:
+    // `clock` runs the console's timers: the computer's, or a test's driven by hand.
     explicit Console(MSComm::LineFactory lines, QObject *parent = nullptr);
+    Console(MSComm::LineFactory lines, Clock &clock, QObject *parent = nullptr);
     ~Console() override;
 
     // Start-up: settings and address, then `place` (the front end's own step),
     // then the repetition and reply state cleared and port 1 opened. Returns
-    // false when port 1 could not be opened; comm().errorDescription() says why.
+    // false when port 1 could not be opened; port().errorDescription() says why.
     bool Form_Load(const std::function<void()> &place = {});
 
     // Closes the open port, renumbers it to n and reopens it. A failure is
@@ -39,7 +41,7 @@ public:
     // that opens in the background (a connection) tells it when it fails.
     bool switchPort(qint16 n, qint16 m);
     // Applies "19200,N,8,1" or "9600,N,8,1". A refused setting returns false,
-    // the previous one kept and comm().errorDescription() saying why.
+    // the previous one kept and port().errorDescription() saying why.
     bool chooseSpeed(const QString &settings);
     // "", "AFFF" or "A001".."A004".
     void setAddressPrefix(const QString &prefix) { m_state.AddressPrefix = prefix; }
@@ -49,6 +51,9 @@ public:
     void press(const commands::Hold &button);
     void release(const commands::Hold &button);
 
+    // Opens the chosen port again after it closed or failed to open; false
+    // with port().errorDescription() saying why.
+    bool reopen();
     // END: the port is closed.
     void end();
 
@@ -76,15 +81,12 @@ public:
     // The port as it stands: its number, settings, whether it is open, why it
     // last refused, bytes written that have not yet left the computer.
     const MSComm &port() const { return m_comm; }
+    // Words added to the description of a lost line ("Run the command again ...").
+    void setLostAdvice(const QString &advice) { m_comm.setLostAdvice(advice); }
 
     QString txd() const;
     QString rxd() const;
     QString statusLine() const;
-
-    WindowState &state() { return m_state; }
-    MSComm &comm() { return m_comm; }
-    Traffic &traffic() { return *m_traffic; }
-    QTimer &timer(int n);
 
 signals:
     // A failure that the design tells in a modal warning box.
@@ -102,10 +104,21 @@ signals:
     void lineLost(const QString &description);
     // The port refused a command.
     void refused(const QString &description);
+    // The line stays open but works otherwise than asked.
+    void lineWarning(const QString &description);
+    // The reply window of the latest command ended.
+    void replyWindowEnded();
 
 private:
     // Runs its clients' commands through the console's own road.
     friend class LineService;
+    // Tests look at the window's variables and timers as they stand.
+    friend class ConsoleProbe;
+
+    WindowState &state() { return m_state; }
+    MSComm &comm() { return m_comm; }
+    Traffic &traffic() { return *m_traffic; }
+    ConsoleTimer &timer(int n);
 
     quint64 enqueue(std::function<bool(quint64 intent)> intent);
     void runQueue();
@@ -114,7 +127,7 @@ private:
 
     WindowState m_state;
     MSComm m_comm;
-    QTimer m_timer1, m_timer2, m_timer4;
+    ConsoleTimer m_timer1, m_timer2, m_timer4;
     std::unique_ptr<Traffic> m_traffic;
     std::unique_ptr<CommandSender> m_sender;
     std::unique_ptr<PressAndHold> m_pressAndHold;
@@ -122,6 +135,6 @@ private:
     std::deque<std::pair<quint64, std::function<bool(quint64)>>> m_queue;
     quint64 m_intents = 0;
     const commands::Hold *m_holding = nullptr; // held by hold()
-    QTimer m_holdTimer;
+    ConsoleTimer m_holdTimer;
     qint16 m_fallbackPort = 0; // the port to go back to if the opening fails
 };

@@ -28,7 +28,7 @@ LineService::LineService(Console &console, std::function<QString(int)> deviceOf,
     connect(&m_console, &Console::becameSettled, this, &LineService::scheduleDispatch);
     connect(&m_console, &Console::lineLost, this, &LineService::refresh, Qt::QueuedConnection);
     // After the console's own handler: the hold has been released by then.
-    connect(&m_console.m_holdTimer, &QTimer::timeout, this, &LineService::holdReleased);
+    connect(&m_console.m_holdTimer, &ConsoleTimer::timeout, this, &LineService::holdReleased);
     connect(&m_console, &Console::transmitted, this, [this](const QString &text) {
         if (m_inFlight && m_inFlight->hold && !m_inFlight->released) {
             m_inFlight->sentAny = true;
@@ -236,8 +236,8 @@ void LineService::dispatch()
 void LineService::start(Request request)
 {
     WindowState &state = m_console.m_state;
-    QTimer &replyWindow = m_console.m_timer2;
-    QTimer &displayHold = m_console.m_timer4;
+    ConsoleTimer &replyWindow = m_console.m_timer2;
+    ConsoleTimer &displayHold = m_console.m_timer4;
     const QJsonObject &body = request.body;
     m_inFlight.emplace();
     InFlight &flight = *m_inFlight;
@@ -323,8 +323,8 @@ void LineService::finishIfDone()
         m_inFlight->latest.failure = m_console.port().errorDescription();
     }
     // The reply window the client's command set is not the operator's.
-    QTimer &replyWindow = m_console.m_timer2;
-    QTimer &displayHold = m_console.m_timer4;
+    ConsoleTimer &replyWindow = m_console.m_timer2;
+    ConsoleTimer &displayHold = m_console.m_timer4;
     if (!flight.hold && replyWindow.interval() == flight.ownWindow
         && displayHold.interval() == flight.ownHold) {
         if (replyWindow.interval() != flight.replyWindow)

@@ -5,8 +5,6 @@
 #include "traffic.h"
 #include "windowstate.h"
 
-#include <QTimer>
-
 PressAndHold::PressAndHold(WindowState &state, Traffic &traffic, const MSComm &comm,
                            SenderTimers timers)
     : m_state(state), m_traffic(traffic), m_comm(comm), m_timers(timers)

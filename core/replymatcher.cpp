@@ -193,18 +193,23 @@ QList<ReplyMatcher::Settled> ReplyMatcher::settle(qint64 nowMs)
     return settled;
 }
 
-std::optional<qint64> ReplyMatcher::nextSettleMs() const
+std::optional<qint64> ReplyMatcher::nextSettleMs(qint64 nowMs) const
 {
     std::optional<qint64> next;
+    const auto consider = [&next](qint64 ms) { next = std::min(next.value_or(ms), ms); };
     for (const Owed &owed : m_owed) {
         if (!owed.windowOpen)
-            next = std::min(next.value_or(settleAt(owed)), settleAt(owed));
+            consider(settleAt(owed));
     }
+    // Characters after every command's end: the line is idle once they stop.
+    if (m_inReply && nowMs - m_lastArrivalMs < kReplyGapMs)
+        consider(m_lastArrivalMs + kReplyGapMs);
     return next;
 }
 
 bool ReplyMatcher::idle(qint64 nowMs) const
 {
-    const bool arriving = m_inReply && nowMs - m_lastArrivalMs <= kReplyGapMs;
+    // Quiet for kReplyGapMs, as a command settles.
+    const bool arriving = m_inReply && nowMs - m_lastArrivalMs < kReplyGapMs;
     return m_owed.empty() && m_settled.isEmpty() && !arriving;
 }

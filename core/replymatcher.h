@@ -84,8 +84,9 @@ public:
     QList<Reply> received(const QString &characters, qint64 nowMs);
     // Commands whose outcome is known by now; each is given once.
     QList<Settled> settle(qint64 nowMs);
-    // When settle() may next have something to give; none while nothing waits.
-    std::optional<qint64> nextSettleMs() const;
+    // When settle() may next have something to give, or idle() next change;
+    // none while nothing waits and nothing is arriving.
+    std::optional<qint64> nextSettleMs(qint64 nowMs) const;
     // Nothing is waiting for a reply and the line is quiet.
     bool idle(qint64 nowMs) const;
 

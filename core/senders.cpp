@@ -4,8 +4,6 @@
 #include "traffic.h"
 #include "windowstate.h"
 
-#include <QTimer>
-
 CommandSender::CommandSender(WindowState &state, Traffic &traffic, SenderTimers timers)
     : m_state(state), m_traffic(traffic), m_timers(timers)
 {}

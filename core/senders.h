@@ -3,16 +3,16 @@
 
 #include "catalogue.h"
 
-class QTimer;
+class ConsoleTimer;
 class Traffic;
 struct WindowState;
 
 // The window's timers that senders touch.
 struct SenderTimers
 {
-    QTimer &timer1; // repetition tick
-    QTimer &timer2; // reply window
-    QTimer &timer4; // display hold
+    ConsoleTimer &timer1; // repetition tick
+    ConsoleTimer &timer2; // reply window
+    ConsoleTimer &timer4; // display hold
 };
 
 // The one-shot buttons and manual entry: each click builds one command text,

@@ -6,21 +6,19 @@
 #include "status/decoders.h"
 #include "windowstate.h"
 
-#include <QTimer>
-
 namespace {
 const QString kAllProjectors = QStringLiteral("AFFF");
 }
 
-Traffic::Traffic(WindowState &state, MSComm &comm, QTimer &timer2, QTimer &timer4, QObject *parent)
-    : QObject(parent), m_state(state), m_comm(comm), m_timer2(timer2), m_timer4(timer4)
+Traffic::Traffic(WindowState &state, MSComm &comm, ConsoleTimer &timer2, ConsoleTimer &timer4,
+                 Clock &clock, QObject *parent)
+    : QObject(parent), m_state(state), m_comm(comm), m_timer2(timer2), m_timer4(timer4),
+      m_clock(clock), m_settleTimer(clock)
 {
-    m_clock.start();
     m_settleTimer.setSingleShot(true);
-    m_settleTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_settleTimer, &QTimer::timeout, this, &Traffic::settle);
-    connect(&m_timer2, &QTimer::timeout, this, &Traffic::Timer2_Timer);
-    connect(&m_timer4, &QTimer::timeout, this, &Traffic::Timer4_Timer);
+    connect(&m_settleTimer, &ConsoleTimer::timeout, this, &Traffic::settle);
+    connect(&m_timer2, &ConsoleTimer::timeout, this, &Traffic::Timer2_Timer);
+    connect(&m_timer4, &ConsoleTimer::timeout, this, &Traffic::Timer4_Timer);
     connect(&m_comm, &MSComm::onComm, this, &Traffic::MSComm1_OnComm);
 }
 
@@ -57,7 +55,7 @@ bool Traffic::Hyouji(const QString &text, quint8 mode)
         pending.outcome.sent = trace(text);
         pending.sendText = text;
         pending.prefix = prefix;
-        pending.sentMs = m_clock.elapsed();
+        pending.sentMs = m_clock.nowMs();
         m_replies.sent(command, pending.sentMs, m_timer2.interval());
         setLine(m_txd, trace(text), &Traffic::txdChanged);
         m_timer2.start();
@@ -100,7 +98,7 @@ void Traffic::decodeLatestReply(const ReplyMatcher::Reply &reply)
 
 void Traffic::settle()
 {
-    const qint64 now = m_clock.elapsed();
+    const qint64 now = m_clock.nowMs();
     for (const ReplyMatcher::Settled &settled : m_replies.settle(now)) {
         const auto it = m_pending.find(settled.command);
         if (it == m_pending.end())
@@ -125,7 +123,7 @@ void Traffic::settle()
         }
         emit this->settled(outcome);
     }
-    if (const auto next = m_replies.nextSettleMs())
+    if (const auto next = m_replies.nextSettleMs(now))
         m_settleTimer.start(int(std::max<qint64>(0, *next - now)));
     else
         m_settleTimer.stop();
@@ -142,7 +140,7 @@ void Traffic::lineFailed(const QString &description)
     for (auto &[command, pending] : m_pending) {
         pending.outcome.result = Outcome::Result::LineFailed;
         pending.outcome.failure = description;
-        pending.outcome.milliseconds = m_clock.elapsed() - pending.sentMs;
+        pending.outcome.milliseconds = m_clock.nowMs() - pending.sentMs;
         emit settled(pending.outcome);
     }
     m_pending.clear();
@@ -157,7 +155,7 @@ void Traffic::blankSentAndReceived()
 void Traffic::endReplyWindow()
 {
     m_timer2.stop();
-    m_replies.windowEnded(m_clock.elapsed());
+    m_replies.windowEnded(m_clock.nowMs());
     settle();
 }
 
@@ -179,7 +177,7 @@ void Traffic::MSComm1_OnComm()
     if (m_state.RecvBuffer.size() > kRecvBufferLimit)
         m_state.RecvBuffer.remove(0, m_state.RecvBuffer.size() - kRecvBufferLimit);
     m_state.ReplyPending = 0;
-    const QList<ReplyMatcher::Reply> replies = m_replies.received(arrived, m_clock.elapsed());
+    const QList<ReplyMatcher::Reply> replies = m_replies.received(arrived, m_clock.nowMs());
     Hyouji(m_state.RecvBuffer, 2);
     for (const ReplyMatcher::Reply &reply : replies)
         decodeLatestReply(reply);
@@ -194,7 +192,7 @@ void Traffic::Timer2_Timer()
     m_timer2.stop();
     m_state.RecvBuffer.clear();
     m_state.ReplyPending = 0;
-    m_replies.windowEnded(m_clock.elapsed());
+    m_replies.windowEnded(m_clock.nowMs());
     emit replyWindowEnded();
     settle();
 }

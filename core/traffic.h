@@ -2,15 +2,13 @@
 #pragma once
 
 #include "outcome.h"
+#include "clock.h"
 #include "replymatcher.h"
 
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 #include <map>
 
 class MSComm;
-class QTimer;
 struct WindowState;
 
 // The road every byte takes: Hyouji sends and shows (mode 1) or shows and
@@ -25,8 +23,8 @@ public:
     // Received characters kept per reply window; the latest are kept.
     static constexpr qsizetype kRecvBufferLimit = 32767;
 
-    Traffic(WindowState &state, MSComm &comm, QTimer &timer2, QTimer &timer4,
-            QObject *parent = nullptr);
+    Traffic(WindowState &state, MSComm &comm, ConsoleTimer &timer2, ConsoleTimer &timer4,
+            Clock &clock, QObject *parent = nullptr);
 
     // Returns false when the port refused the text; nothing is shown then and
     // refused() carries the port's description.
@@ -50,7 +48,7 @@ public:
     // The next command sent belongs to `intent` and is called `name`.
     void setSender(quint64 intent, const QString &name);
     // Nothing waits for a reply and the line is quiet.
-    bool idle() const { return m_replies.idle(m_clock.elapsed()); }
+    bool idle() const { return m_replies.idle(m_clock.nowMs()); }
     // The line went away: every command still waiting ends with it.
     void lineFailed(const QString &description);
 
@@ -84,12 +82,12 @@ private:
 
     WindowState &m_state;
     MSComm &m_comm;
-    QTimer &m_timer2;
-    QTimer &m_timer4;
+    ConsoleTimer &m_timer2;
+    ConsoleTimer &m_timer4;
     QString m_txd, m_rxd, m_status;
     ReplyMatcher m_replies;
-    QElapsedTimer m_clock;
-    QTimer m_settleTimer;
+    Clock &m_clock;
+    ConsoleTimer m_settleTimer;
     std::map<quint64, Pending> m_pending;
     quint64 m_commands = 0;
     quint64 m_intent = 0;

@@ -4,7 +4,6 @@
 #include "console.h"
 #include "link/mscomm.h"
 #include "link/trace.h"
-#include "traffic.h"
 
 #include <QDateTime>
 
@@ -78,7 +77,7 @@ void TrafficLog::follow(Console &console)
         if (m_rx.waiting() && !m_due.isActive())
             m_due.start();
     });
-    connect(&console.traffic(), &Traffic::replyWindowEnded, this,
+    connect(&console, &Console::replyWindowEnded, this,
             [this] { write("RX", m_rx.windowEnded(m_clock.elapsed())); });
 }
 

@@ -97,8 +97,8 @@ int main(int argc, char *argv[])
             std::_Exit(EndSignals::exitStatus(signal));
         },
         true);
-    console.comm().setLostAdvice(QStringLiteral("Run the command again when it is back."));
-    QObject::connect(&console.comm(), &MSComm::lineWarning, &app, &tell);
+    console.setLostAdvice(QStringLiteral("Run the command again when it is back."));
+    QObject::connect(&console, &Console::lineWarning, &app, &tell);
     if (!options->log.isEmpty()) {
         log.follow(console);
         // Told at once; the commands go on, and the exit status says it.

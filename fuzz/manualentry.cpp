@@ -15,8 +15,8 @@ Rig &console()
 {
     Rig::ensureApplication();
     static Rig made;
-    if (!made.console.comm().portOpen())
-        made.console.comm().setPortOpen(true);
+    if (!probe(made.console).comm().portOpen())
+        probe(made.console).comm().setPortOpen(true);
     return made;
 }
 

@@ -29,13 +29,13 @@ Console &freshConsole()
 {
     Rig::ensureApplication();
     static Rig c;
-    c.console.comm().setPortOpen(false);
+    probe(c.console).comm().setPortOpen(false);
     c.state() = WindowState();
     c.traffic().Timer4_Timer();
-    c.console.timer(2).stop();
-    c.console.timer(2).setInterval(500);
-    c.console.timer(4).setInterval(1000);
-    c.console.comm().setPortOpen(true);
+    probe(c.console).timer(2).stop();
+    probe(c.console).timer(2).setInterval(500);
+    probe(c.console).timer(4).setInterval(1000);
+    probe(c.console).comm().setPortOpen(true);
     c.line->written.clear();
     c.line->writes.clear();
     return c;
@@ -53,19 +53,19 @@ void arrive(Console &c, const QByteArray &bytes)
 {
     c.line->incoming += bytes;
     emit c.line->readyRead();
-    QCoreApplication::sendPostedEvents(&c.console.comm(), QEvent::MetaCall);
-    c.console.comm().raisePendingReceive(); // no time passes between inputs
+    QCoreApplication::sendPostedEvents(&probe(c.console).comm(), QEvent::MetaCall);
+    probe(c.console).comm().raisePendingReceive(); // no time passes between inputs
 }
 
 void loseLine(Console &c)
 {
     c.line->pullThePlug();
-    QCoreApplication::sendPostedEvents(&c.console.comm(), QEvent::MetaCall);
+    QCoreApplication::sendPostedEvents(&probe(c.console).comm(), QEvent::MetaCall);
 }
 
 bool reopen(Console &c)
 {
-    return c.console.comm().setPortOpen(true);
+    return probe(c.console).comm().setPortOpen(true);
 }
 
 void tickReplyWindow(Console &c)
@@ -96,8 +96,8 @@ Shown shownNow(Console &c)
             c.state().RecvBuffer,
             c.state().SendText,
             c.state().ReplyPending,
-            c.console.timer(2).isActive(),
-            c.console.timer(4).isActive(),
+            probe(c.console).timer(2).isActive(),
+            probe(c.console).timer(4).isActive(),
             c.line->written};
 }
 

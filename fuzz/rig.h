@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/console.h"
-#include "core/traffic.h"
+#include "tests/support/consoleprobe.h"
 #include "tests/support/fakeline.h"
 
 #include <QCoreApplication>
@@ -32,8 +32,8 @@ struct Rig
         static QCoreApplication application(argc, argv);
     }
 
-    WindowState &state() { return console.state(); }
-    Traffic &traffic() { return console.traffic(); }
+    WindowState &state() { return probe(console).state(); }
+    Traffic &traffic() { return probe(console).traffic(); }
 
     FakeLine *line = nullptr;
     ::Console console;

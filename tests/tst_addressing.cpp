@@ -61,7 +61,7 @@ void AddressingTest::addressPrefixesEveryCommand()
     QVERIFY(pty.isValid());
     ConsoleWindow c;
     MainWindow &w = c.startFullView(pty.slavePath());
-    QVERIFY(w.comm().portOpen());
+    QVERIFY(probe(w).comm().portOpen());
 
     for (const QString &option : options)
         QVERIFY2(c.clickVisible(option), qPrintable(option));
@@ -73,8 +73,8 @@ void AddressingTest::addressPrefixesEveryCommand()
     // Choosing an address sends and shows nothing.
     QCOMPARE(pty.takeSettled(0), QByteArray());
     QCOMPARE(c.txd(), QString());
-    QCOMPARE(w.state().ReplyPending, quint8(0));
-    QVERIFY(!w.timer(2).isActive());
+    QCOMPARE(probe(w).state().ReplyPending, quint8(0));
+    QVERIFY(!probe(w).timer(2).isActive());
 
     QVERIFY(c.clickVisible(QStringLiteral("Command17")));
     QCOMPARE(pty.takeSettled(powerOn.size()), powerOn);
@@ -143,26 +143,26 @@ void AddressingTest::manualEntry()
     QVERIFY(typeIntoBox(c, typed));
     // Typing alone sends nothing.
     QCOMPARE(pty.takeSettled(0), QByteArray());
-    QCOMPARE(w.timer(2).interval(), 500);
-    QCOMPARE(w.timer(4).interval(), 1000);
+    QCOMPARE(probe(w).timer(2).interval(), 500);
+    QCOMPARE(probe(w).timer(4).interval(), 1000);
 
     // The box keeps its text, so a second SEND repeats the command.
     for (int send = 1; send <= 2; ++send) {
         QVERIFY(c.clickVisible(QStringLiteral("Command95")));
-        QCOMPARE(w.timer(2).interval(), 2000);
-        QCOMPARE(w.timer(4).interval(), 2500);
-        QVERIFY(w.timer(2).isActive());
-        QVERIFY(w.timer(4).isActive());
+        QCOMPARE(probe(w).timer(2).interval(), 2000);
+        QCOMPARE(probe(w).timer(4).interval(), 2500);
+        QVERIFY(probe(w).timer(2).isActive());
+        QVERIFY(probe(w).timer(4).isActive());
         QCOMPARE(pty.takeSettled(bytes.size()), bytes);
         QCOMPARE(c.txd(), plainTrace(bytes));
-        QCOMPARE(w.state().ManualText, typed);
+        QCOMPARE(probe(w).state().ManualText, typed);
         QCOMPARE(box(c)->text(), typed);
     }
 
     // The pair stays for the buttons that set none.
     QVERIFY(c.clickVisible(QStringLiteral("Command18")));
-    QCOMPARE(w.timer(2).interval(), 2000);
-    QCOMPARE(w.timer(4).interval(), 2500);
+    QCOMPARE(probe(w).timer(2).interval(), 2000);
+    QCOMPARE(probe(w).timer(4).interval(), 2500);
 }
 
 void AddressingTest::clsEmptiesOnlyTheBox()
@@ -185,10 +185,10 @@ void AddressingTest::clsEmptiesOnlyTheBox()
     QCOMPARE(c.txd(), QStringLiteral(" C R 0 CR "));
     QCOMPARE(c.rxd(), QStringLiteral(" 0 0 CR "));
     QCOMPARE(c.statusLine(), QStringLiteral(" Power ON"));
-    QCOMPARE(w.state().ManualText, QStringLiteral("CR0"));
-    QCOMPARE(w.state().SendText, QStringLiteral("CR0\r"));
-    QCOMPARE(w.timer(2).interval(), 2000);
-    QCOMPARE(w.timer(4).interval(), 2500);
+    QCOMPARE(probe(w).state().ManualText, QStringLiteral("CR0"));
+    QCOMPARE(probe(w).state().SendText, QStringLiteral("CR0\r"));
+    QCOMPARE(probe(w).timer(2).interval(), 2000);
+    QCOMPARE(probe(w).timer(4).interval(), 2500);
 
     // On an empty box it changes nothing either.
     QVERIFY(c.clickVisible(QStringLiteral("Command96")));

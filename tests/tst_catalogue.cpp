@@ -136,19 +136,19 @@ void CatalogueTest::everyOneShot()
     QVERIFY(pty.isValid());
     ConsoleWindow c;
     MainWindow &w = c.startFullView(pty.slavePath());
-    QVERIFY(w.comm().portOpen());
+    QVERIFY(probe(w).comm().portOpen());
 
     if (!before.isEmpty()) {
         QVERIFY2(c.clickVisible(before), qPrintable(before));
         QCOMPARE(pty.takeSettled(beforeBytes.size()), beforeBytes);
     }
     QVERIFY2(c.clickVisible(button), qPrintable(button + QLatin1String(" is not visible")));
-    QCOMPARE(w.timer(2).interval(), replyWindow);
-    QCOMPARE(w.timer(4).interval(), displayHold);
-    QVERIFY(w.timer(2).isActive());
-    QVERIFY(w.timer(4).isActive());
-    QCOMPARE(w.state().ReplyPending, quint8(1));
-    QCOMPARE(w.state().SendText, QString::fromLatin1(bytes));
+    QCOMPARE(probe(w).timer(2).interval(), replyWindow);
+    QCOMPARE(probe(w).timer(4).interval(), displayHold);
+    QVERIFY(probe(w).timer(2).isActive());
+    QVERIFY(probe(w).timer(4).isActive());
+    QCOMPARE(probe(w).state().ReplyPending, quint8(1));
+    QCOMPARE(probe(w).state().SendText, QString::fromLatin1(bytes));
     QCOMPARE(c.txd(), plainTrace(bytes));
     QCOMPARE(pty.takeSettled(bytes.size()), bytes);
 }
@@ -200,28 +200,28 @@ void CatalogueTest::menuContext()
     // MENU OFF is a plain button: no context from it.
     c.click(QStringLiteral("Command24"));
     QCOMPARE(pty.takeSettled(4), QByteArray("C1D\r"));
-    QCOMPARE(w.state().CursorMode, quint8(0));
+    QCOMPARE(probe(w).state().CursorMode, quint8(0));
 
     // A D.Zoom release leaves digital-zoom timing, so the click has to change both.
     c.press(QStringLiteral("Command48"));
     c.release(QStringLiteral("Command48"));
     QCOMPARE(pty.takeSettled(4), QByteArray("C30\r"));
-    QCOMPARE(w.state().CursorMode, quint8(3));
-    QCOMPARE(w.timer(1).interval(), 5);
+    QCOMPARE(probe(w).state().CursorMode, quint8(3));
+    QCOMPARE(probe(w).timer(1).interval(), 5);
 
     c.click(button);
     QCOMPARE(pty.takeSettled(bytes.size()), bytes);
-    QCOMPARE(w.state().CursorMode, quint8(1));
-    QCOMPARE(w.timer(1).interval(), 200);
-    QVERIFY(!w.timer(1).isActive());
+    QCOMPARE(probe(w).state().CursorMode, quint8(1));
+    QCOMPARE(probe(w).timer(1).interval(), 200);
+    QVERIFY(!probe(w).timer(1).isActive());
     QCOMPARE(c.txd(), plainTrace(bytes));
 
     c.click(QStringLiteral("Command24"));
     QCOMPARE(pty.takeSettled(4), QByteArray("C1D\r"));
     QCOMPARE(c.txd(), QStringLiteral(" C 1 D CR "));
-    QCOMPARE(w.state().CursorMode, quint8(1));
-    QCOMPARE(w.timer(1).interval(), 200);
-    QVERIFY(!w.timer(1).isActive());
+    QCOMPARE(probe(w).state().CursorMode, quint8(1));
+    QCOMPARE(probe(w).timer(1).interval(), 200);
+    QVERIFY(!probe(w).timer(1).isActive());
 }
 
 void CatalogueTest::refusedClickEndsTheHandler_data()
@@ -253,13 +253,13 @@ void CatalogueTest::refusedClickEndsTheHandler()
     ConsoleWindow c;
     c.openFailures[1] = QStringLiteral("the device does not exist");
     MainWindow &w = c.start();
-    QVERIFY(!w.comm().portOpen());
+    QVERIFY(!probe(w).comm().portOpen());
     c.openFullView();
     if (digitalZoomFirst) {
         c.press(QStringLiteral("Command48"));
         c.release(QStringLiteral("Command48"));
         // The release runs one display hold of its own; let it end first.
-        QTRY_VERIFY(!w.timer(4).isActive());
+        QTRY_VERIFY(!probe(w).timer(4).isActive());
     }
 
     QSignalSpy told(&w.notice(), &RefusalNotice::told);
@@ -268,14 +268,14 @@ void CatalogueTest::refusedClickEndsTheHandler()
         QCOMPARE(told.count(), clicks);
     }
     QVERIFY(w.notice().isShown());
-    QCOMPARE(w.state().CursorMode, quint8(cursorMode));
-    QCOMPARE(w.timer(1).interval(), timer1);
-    QVERIFY(!w.timer(1).isActive());
-    QCOMPARE(w.timer(2).interval(), replyWindow);
-    QCOMPARE(w.timer(4).interval(), displayHold);
-    QVERIFY(!w.timer(2).isActive());
-    QVERIFY(!w.timer(4).isActive());
-    QCOMPARE(w.state().ReplyPending, quint8(0));
+    QCOMPARE(probe(w).state().CursorMode, quint8(cursorMode));
+    QCOMPARE(probe(w).timer(1).interval(), timer1);
+    QVERIFY(!probe(w).timer(1).isActive());
+    QCOMPARE(probe(w).timer(2).interval(), replyWindow);
+    QCOMPARE(probe(w).timer(4).interval(), displayHold);
+    QVERIFY(!probe(w).timer(2).isActive());
+    QVERIFY(!probe(w).timer(4).isActive());
+    QCOMPARE(probe(w).state().ReplyPending, quint8(0));
     QCOMPARE(c.txd(), QString());
     QCOMPARE(c.fakes[1]->written, QByteArray());
 }

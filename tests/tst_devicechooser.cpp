@@ -116,14 +116,14 @@ void DeviceChooserTest::chosenDevicesAreUsedAndRemembered()
     QVERIFY(std::any_of(entries.begin(), entries.end(),
                         [&](QAction *a) { return a->text() == labelA; }));
     pick(menu, byId(kLinkA));
-    QVERIFY(w.comm().portOpen());
+    QVERIFY(probe(w).comm().portOpen());
     QVERIFY(m_console->warnings.isEmpty());
     m_console->click(QStringLiteral("Command17"));
     QCOMPARE(m_ptyA.takeSettled(4), QByteArray("C00\r"));
 
     // The other port: remembered, not switched to.
     pick(openChooser(2), byId(kLinkB));
-    QCOMPARE(w.comm().commPort(), qint16(1));
+    QCOMPARE(probe(w).comm().commPort(), qint16(1));
     QVERIFY(m_console->control(QStringLiteral("Option2"))->toolTip().contains(kLinkB));
     QVERIFY(w.accessibleDescription().contains(QStringLiteral("COM1: ") + labelA));
 
@@ -165,14 +165,14 @@ void DeviceChooserTest::simulatedAndServerLines()
     address->setText(server.url());
     QTest::keyClick(address, Qt::Key_Return);
     QTRY_VERIFY(!menu->isVisible());
-    QTRY_VERIFY(w.comm().portOpen());
+    QTRY_VERIFY(probe(w).comm().portOpen());
     m_console->click(QStringLiteral("Command17"));
     QCOMPARE(m_ptyB.takeSettled(4), QByteArray("C00\r"));
     QVERIFY(m_console->warnings.isEmpty());
 
     MainWindow &again = start();
     QCOMPARE(m_devices->device(1), server.url());
-    QTRY_VERIFY(again.comm().portOpen());
+    QTRY_VERIFY(probe(again).comm().portOpen());
     m_console->click(QStringLiteral("Command44"));
     QCOMPARE(m_ptyB.takeSettled(4), QByteArray("CR0\r"));
     QCOMPARE(m_chooser->describe(server.url()),

@@ -37,7 +37,7 @@ void EndToEndTest::init()
     m_console->devices[1] = m_server->slavePath();
     m_console->start();
     m_console->openFullView();
-    QVERIFY(m_console->window->comm().portOpen());
+    QVERIFY(probe(*m_console->window).comm().portOpen());
 }
 
 void EndToEndTest::cleanup()

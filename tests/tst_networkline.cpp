@@ -152,14 +152,14 @@ bool NetworkLineTest::startChain(Ser2net::Mode mode, const QString &lineSettings
     m_console = std::make_unique<ConsoleWindow>();
     m_console->startFullView(m_server->url());
     // The connection is made in the background and told by a signal.
-    if (!QTest::qWaitFor([this] { return !m_console->window->comm().portOpening(); },
+    if (!QTest::qWaitFor([this] { return !probe(*m_console->window).comm().portOpening(); },
                          NetworkLine::kConnectBoundMs + 1000)) {
         qWarning("the connection was still opening");
         return false;
     }
     for (const QString &warning : std::as_const(m_console->warnings))
         qWarning("%s", qPrintable(warning));
-    return m_console->window->comm().portOpen() && m_console->warnings.isEmpty();
+    return probe(*m_console->window).comm().portOpen() && m_console->warnings.isEmpty();
 }
 
 void NetworkLineTest::cleanup()
@@ -185,11 +185,11 @@ void NetworkLineTest::byte255CrossesBothWays()
     QFETCH(Ser2net::Mode, mode);
     QVERIFY(startChain(mode));
     // The window sends ASCII only; the line itself carries any byte.
-    QVERIFY(m_console->window->comm().line()->write("\xff\r"));
+    QVERIFY(probe(*m_console->window).comm().line()->write("\xff\r"));
     QCOMPARE(m_pty->takeSettled(2), QByteArray("\xff\r"));
     m_pty->write("\xff"
                  "A\xff\xff");
-    QTRY_COMPARE(m_console->window->state().RecvBuffer, QString::fromLatin1("\xff"
+    QTRY_COMPARE(probe(*m_console->window).state().RecvBuffer, QString::fromLatin1("\xff"
                                                                             "A\xff\xff"));
 }
 
@@ -215,7 +215,7 @@ void NetworkLineTest::speedOfTheFarPort()
     m_console->click(QStringLiteral("Command33"));
     m_console->choose(QStringLiteral("Option9"));
     QTRY_COMPARE(farSpeed(*m_pty), speeds[2]);
-    QVERIFY(m_console->window->comm().portOpen());
+    QVERIFY(probe(*m_console->window).comm().portOpen());
     QCOMPARE(m_console->warnings, QStringList());
 }
 
@@ -230,7 +230,7 @@ void NetworkLineTest::serverGoneWhileHeld()
 
     m_server->stop();
     QTRY_COMPARE(told.count(), 1);
-    QVERIFY(!w.comm().portOpen());
+    QVERIFY(!probe(w).comm().portOpen());
     const QString notice = w.notice().text();
     QVERIFY2(notice.contains(QStringLiteral("host 127.0.0.1 port %1").arg(m_server->port())),
              qPrintable(notice));
@@ -245,7 +245,7 @@ void NetworkLineTest::serverGoneWhileHeld()
     QVERIFY2(m_server->start(m_server->port()), qPrintable(m_server->errorString()));
     m_console->click(QStringLiteral("Command33"));
     m_console->choose(QStringLiteral("Option1"));
-    QTRY_VERIFY(w.comm().portOpen());
+    QTRY_VERIFY(probe(w).comm().portOpen());
     m_pty->takeAll();
     m_console->click(QStringLiteral("Command44"));
     QCOMPARE(m_pty->takeSettled(4), QByteArray("CR0\r"));
@@ -326,8 +326,8 @@ void NetworkLineTest::connectionFailures()
     QVERIFY2(took >= atLeastMs && took < NetworkLine::kConnectBoundMs + 1000,
              qPrintable(QStringLiteral("%1 ms").arg(took)));
     QVERIFY2(paints >= took / 50 / 3, qPrintable(QStringLiteral("%1 paints").arg(paints)));
-    QVERIFY(!w.comm().portOpen());
-    QCOMPARE(w.comm().commPort(), qint16(1));
+    QVERIFY(!probe(w).comm().portOpen());
+    QCOMPARE(probe(w).comm().commPort(), qint16(1));
     QVERIFY(w.isVisible());
 }
 
@@ -342,7 +342,7 @@ void NetworkLineTest::heldCursorNeverOutrunsTheWire()
     m_console->choose(QStringLiteral("Option5")); // 001
     m_console->press(QStringLiteral("Command48"));
     m_console->release(QStringLiteral("Command48"));
-    QCOMPARE(m_console->window->timer(1).interval(), 5);
+    QCOMPARE(probe(*m_console->window).timer(1).interval(), 5);
     runFor(200);
     m_pty->takeAll();
 

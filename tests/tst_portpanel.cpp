@@ -33,10 +33,10 @@ void PortPanelTest::startUpOpensPort1()
 {
     ConsoleWindow c;
     MainWindow &w = c.start();
-    QVERIFY(w.comm().portOpen());
-    QCOMPARE(w.comm().commPort(), qint16(1));
-    QCOMPARE(w.comm().settings(), QStringLiteral("19200,N,8,1"));
-    QCOMPARE(w.state().CommSettings, QStringLiteral("19200,N,8,1"));
+    QVERIFY(probe(w).comm().portOpen());
+    QCOMPARE(probe(w).comm().commPort(), qint16(1));
+    QCOMPARE(probe(w).comm().settings(), QStringLiteral("19200,N,8,1"));
+    QCOMPARE(probe(w).state().CommSettings, QStringLiteral("19200,N,8,1"));
     QCOMPARE(c.fakes[1]->applied.baudRate, 19200);
     // The start-up opening and the switch that selecting "COM1" runs.
     QCOMPARE(c.fakes[1]->opens, 2);
@@ -46,9 +46,10 @@ void PortPanelTest::startUpOpensPort1()
     QVERIFY(c.control<QRadioButton>(QStringLiteral("Option3"))->isChecked());
     QCOMPARE(frame8Shown(c), QStringLiteral("hidden"));
     QVERIFY(c.warnings.isEmpty());
-    for (int n = 1; n <= 4; ++n)
-        QVERIFY(!w.timer(n).isActive());
-    QCOMPARE(w.state().AddressPrefix, QString());
+    for (int n : {1, 2, 4})
+        QVERIFY(!probe(w).timer(n).isActive());
+    QVERIFY(!w.timer3().isActive());
+    QCOMPARE(probe(w).state().AddressPrefix, QString());
 }
 
 void PortPanelTest::startUpWithPort1Missing()
@@ -60,7 +61,7 @@ void PortPanelTest::startUpWithPort1Missing()
     QVERIFY(c.warnings.first().contains(QLatin1String("/dev/fake1")));
     QVERIFY(c.warnings.first().contains(QLatin1String("does not exist")));
     QVERIFY(w.isVisible());
-    QVERIFY(!w.comm().portOpen());
+    QVERIFY(!probe(w).comm().portOpen());
     QVERIFY(c.control<QRadioButton>(QStringLiteral("Option1"))->isChecked());
 
     // A command now is refused and told without blocking the window.
@@ -70,14 +71,14 @@ void PortPanelTest::startUpWithPort1Missing()
     QCOMPARE(told.count(), 1);
     QVERIFY(w.notice().isShown());
     QCOMPARE(c.txd(), QString());
-    QCOMPARE(w.state().ReplyPending, quint8(0));
-    QVERIFY(!w.timer(2).isActive());
+    QCOMPARE(probe(w).state().ReplyPending, quint8(0));
+    QVERIFY(!probe(w).timer(2).isActive());
 
     // The port panel opens the other port.
     c.click(QStringLiteral("Command33"));
     c.choose(QStringLiteral("Option2"));
-    QVERIFY(w.comm().portOpen());
-    QCOMPARE(w.comm().commPort(), qint16(2));
+    QVERIFY(probe(w).comm().portOpen());
+    QCOMPARE(probe(w).comm().commPort(), qint16(2));
     QCOMPARE(frame8Shown(c), QStringLiteral("hidden"));
     QCOMPARE(c.warnings.size(), 1);
 }
@@ -89,8 +90,8 @@ void PortPanelTest::switchToWorkingPort()
     c.click(QStringLiteral("Command33"));
     QCOMPARE(frame8Shown(c), QStringLiteral("shown"));
     c.choose(QStringLiteral("Option2"));
-    QCOMPARE(w.comm().commPort(), qint16(2));
-    QVERIFY(w.comm().portOpen());
+    QCOMPARE(probe(w).comm().commPort(), qint16(2));
+    QVERIFY(probe(w).comm().portOpen());
     QVERIFY(!c.fakes[1]->isOpen());
     QCOMPARE(c.fakes[2]->applied.baudRate, 19200);
     QCOMPARE(frame8Shown(c), QStringLiteral("hidden"));
@@ -98,7 +99,7 @@ void PortPanelTest::switchToWorkingPort()
 
     c.click(QStringLiteral("Command33"));
     c.choose(QStringLiteral("Option1"));
-    QCOMPARE(w.comm().commPort(), qint16(1));
+    QCOMPARE(probe(w).comm().commPort(), qint16(1));
     QVERIFY(c.fakes[1]->isOpen());
     QVERIFY(!c.fakes[2]->isOpen());
 }
@@ -113,8 +114,8 @@ void PortPanelTest::switchToFailingPort()
     QCOMPARE(c.warnings.size(), 1);
     QVERIFY(c.warnings.first().contains(QLatin1String("Port 2")));
     QVERIFY(c.warnings.first().contains(QLatin1String("in use")));
-    QCOMPARE(w.comm().commPort(), qint16(1));
-    QVERIFY(!w.comm().portOpen());
+    QCOMPARE(probe(w).comm().commPort(), qint16(1));
+    QVERIFY(!probe(w).comm().portOpen());
     QVERIFY(c.control<QRadioButton>(QStringLiteral("Option2"))->isChecked());
     QCOMPARE(frame8Shown(c), QStringLiteral("shown"));
     // The panel timer still hides it.
@@ -128,10 +129,10 @@ void PortPanelTest::switchAfterFailureOpensThePort()
     MainWindow &w = c.start();
     c.click(QStringLiteral("Command33"));
     c.choose(QStringLiteral("Option2"));
-    QVERIFY(!w.comm().portOpen());
+    QVERIFY(!probe(w).comm().portOpen());
     c.choose(QStringLiteral("Option1"));
-    QCOMPARE(w.comm().commPort(), qint16(1));
-    QVERIFY(w.comm().portOpen());
+    QCOMPARE(probe(w).comm().commPort(), qint16(1));
+    QVERIFY(probe(w).comm().portOpen());
     QCOMPARE(frame8Shown(c), QStringLiteral("hidden"));
     QCOMPARE(c.warnings.size(), 1);
     c.click(QStringLiteral("Command17"));
@@ -145,11 +146,11 @@ void PortPanelTest::choosingTheSamePortAgainReopensIt()
     QSignalSpy told(&w.notice(), &RefusalNotice::told);
     c.fakes[1]->pullThePlug();
     QCOMPARE(told.count(), 1);
-    QVERIFY(!w.comm().portOpen());
+    QVERIFY(!probe(w).comm().portOpen());
     c.click(QStringLiteral("Command33"));
     c.choose(QStringLiteral("Option1"));
-    QVERIFY(w.comm().portOpen());
-    QCOMPARE(w.comm().commPort(), qint16(1));
+    QVERIFY(probe(w).comm().portOpen());
+    QCOMPARE(probe(w).comm().commPort(), qint16(1));
     // With the port open, choosing it again changes nothing.
     const int opens = c.fakes[1]->opens;
     c.click(QStringLiteral("Command33"));
@@ -180,10 +181,10 @@ void PortPanelTest::speedWhileOpen()
     const int opens = c.fakes[1]->opens;
     c.click(QStringLiteral("Command33"));
     c.choose(option);
-    QCOMPARE(w.state().CommSettings, settings);
-    QCOMPARE(w.comm().settings(), settings);
+    QCOMPARE(probe(w).state().CommSettings, settings);
+    QCOMPARE(probe(w).comm().settings(), settings);
     QCOMPARE(c.fakes[1]->applied.baudRate, baud);
-    QVERIFY(w.comm().portOpen());
+    QVERIFY(probe(w).comm().portOpen());
     QCOMPARE(c.fakes[1]->opens, opens); // not closed for a change of speed
     QCOMPARE(frame8Shown(c), QStringLiteral("hidden"));
     // The port choice is a group of its own.
@@ -199,8 +200,8 @@ void PortPanelTest::refusedSpeedIsReported()
     c.choose(QStringLiteral("Option10"));
     QCOMPARE(c.warnings.size(), 1);
     QVERIFY(c.warnings.first().contains(QLatin1String("refused")));
-    QCOMPARE(w.state().CommSettings, QStringLiteral("19200,N,8,1"));
-    QCOMPARE(w.comm().settings(), QStringLiteral("19200,N,8,1"));
+    QCOMPARE(probe(w).state().CommSettings, QStringLiteral("19200,N,8,1"));
+    QCOMPARE(probe(w).comm().settings(), QStringLiteral("19200,N,8,1"));
     // The option of the speed still in force is the one marked.
     QVERIFY(c.control<QRadioButton>(QStringLiteral("Option9"))->isChecked());
     QVERIFY(!c.control<QRadioButton>(QStringLiteral("Option10"))->isChecked());
@@ -215,11 +216,11 @@ void PortPanelTest::comButtonShowsPanelForFiveSeconds()
     c.click(QStringLiteral("Command33"));
     clock.start();
     QCOMPARE(frame8Shown(c), QStringLiteral("shown"));
-    QVERIFY(w.timer(3).isActive());
-    QCOMPARE(w.timer(3).interval(), 5000);
+    QVERIFY(w.timer3().isActive());
+    QCOMPARE(w.timer3().interval(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(frame8Shown(c), QStringLiteral("hidden"), 6000);
     QVERIFY(clock.elapsed() >= 4900);
-    QVERIFY(!w.timer(3).isActive());
+    QVERIFY(!w.timer3().isActive());
 }
 
 // Every pixel of the shown panel is the panel's own: the window drawn with

@@ -263,7 +263,7 @@ bool PressAndHoldTest::startOnPty()
     m_console->start();
     m_console->openFullView();
     m_far->watch(m_pty.get());
-    return m_console->window->comm().portOpen();
+    return probe(*m_console->window).comm().portOpen();
 }
 
 FakeLine &PressAndHoldTest::startOnFakeLine(const QStringList &setup)
@@ -366,7 +366,7 @@ void PressAndHoldTest::holdRepeats()
     QVERIFY(startOnPty());
     MainWindow &w = *m_console->window;
     perform(hold.setup);
-    QCOMPARE(w.state().CursorMode, quint8(hold.cursorMode));
+    QCOMPARE(probe(w).state().CursorMode, quint8(hold.cursorMode));
     QWidget *button = m_console->control(QString::fromLatin1(held.button));
     const QByteArray text(held.text);
 
@@ -378,22 +378,22 @@ void PressAndHoldTest::holdRepeats()
     } else {
         QTest::mousePress(button, hold.mouseButton);
     }
-    QCOMPARE(w.state().RepeatCode, quint8(held.repeatCode));
-    QCOMPARE(w.state().SendText, QString::fromLatin1(text));
-    QVERIFY(w.timer(1).isActive());
-    QCOMPARE(w.timer(1).interval(), held.timer1);
-    QCOMPARE(w.timer(2).interval(), held.timer2);
-    QCOMPARE(w.timer(4).interval(), held.timer4);
+    QCOMPARE(probe(w).state().RepeatCode, quint8(held.repeatCode));
+    QCOMPARE(probe(w).state().SendText, QString::fromLatin1(text));
+    QVERIFY(probe(w).timer(1).isActive());
+    QCOMPARE(probe(w).timer(1).interval(), held.timer1);
+    QCOMPARE(probe(w).timer(2).interval(), held.timer2);
+    QCOMPARE(probe(w).timer(4).interval(), held.timer4);
     m_far->waitUntil(pressedAt, hold.holdMs);
-    QVERIFY(w.timer(1).isActive());
+    QVERIFY(probe(w).timer(1).isActive());
 
     const QString releasedOn = QString::fromLatin1(hold.releasedOn ? hold.releasedOn : held.button);
     QTest::mouseRelease(m_console->control(releasedOn), hold.mouseButton);
-    QCOMPARE(w.state().RepeatCode, quint8(0));
-    QVERIFY(!w.timer(1).isActive());
-    QVERIFY(!w.timer(2).isActive());
-    QCOMPARE(w.timer(2).interval(), 500);
-    QCOMPARE(w.timer(4).interval(), 1000);
+    QCOMPARE(probe(w).state().RepeatCode, quint8(0));
+    QVERIFY(!probe(w).timer(1).isActive());
+    QVERIFY(!probe(w).timer(2).isActive());
+    QCOMPARE(probe(w).timer(2).interval(), 500);
+    QCOMPARE(probe(w).timer(4).interval(), 1000);
     QCOMPARE(m_console->txd(), QString());
 
     // The release sends nothing: no tick comes after it. Released before the
@@ -416,11 +416,11 @@ void PressAndHoldTest::secondPressReplacesTheHold()
     m_far->waitUntil(pressedAt, 300);
     const double zoomAt = m_far->now();
     m_console->press(QStringLiteral("Command15"), Qt::RightButton);
-    QCOMPARE(w.state().RepeatCode, quint8(7));
-    QCOMPARE(w.timer(1).interval(), 50);
+    QCOMPARE(probe(w).state().RepeatCode, quint8(7));
+    QCOMPARE(probe(w).timer(1).interval(), 50);
     m_far->waitUntil(zoomAt, 130);
     m_console->release(QStringLiteral("Command15"), Qt::RightButton);
-    QVERIFY(!w.timer(1).isActive());
+    QVERIFY(!probe(w).timer(1).isActive());
     m_far->wait(300);
 
     const QList<Arrival> got = m_far->take();
@@ -454,10 +454,10 @@ void PressAndHoldTest::keyboardActivationSendsNothing()
 
     m_far->wait(600);
     QCOMPARE(m_far->take().size(), 0);
-    QCOMPARE(w.state().RepeatCode, quint8(0));
-    QVERIFY(!w.timer(1).isActive());
-    QCOMPARE(w.timer(1).interval(), 200);
-    QCOMPARE(w.state().CursorMode, quint8(0));
+    QCOMPARE(probe(w).state().RepeatCode, quint8(0));
+    QVERIFY(!probe(w).timer(1).isActive());
+    QCOMPARE(probe(w).timer(1).interval(), 200);
+    QCOMPARE(probe(w).state().CursorMode, quint8(0));
     QCOMPARE(m_console->txd(), QString());
 }
 
@@ -468,19 +468,19 @@ void PressAndHoldTest::digitalZoomArrowTiming()
     QVERIFY(startOnPty());
     MainWindow &w = *m_console->window;
     perform({QStringLiteral("tap:Command48")});
-    QCOMPARE(w.timer(1).interval(), 5);
-    QCOMPARE(w.state().CursorMode, quint8(3));
+    QCOMPARE(probe(w).timer(1).interval(), 5);
+    QCOMPARE(probe(w).state().CursorMode, quint8(3));
 
     const double pressedAt = m_far->now();
     m_console->press(QStringLiteral("Command5"));
-    QCOMPARE(w.timer(1).interval(), 5);
-    QCOMPARE(w.timer(2).interval(), 5);
-    QCOMPARE(w.timer(4).interval(), 5);
+    QCOMPARE(probe(w).timer(1).interval(), 5);
+    QCOMPARE(probe(w).timer(2).interval(), 5);
+    QCOMPARE(probe(w).timer(4).interval(), 5);
     m_far->waitUntil(pressedAt, 300);
     const double releasedAt = m_far->now();
     m_console->release(QStringLiteral("Command5"));
     // Timer1 keeps digital-zoom timing after an arrow's release.
-    QCOMPARE(w.timer(1).interval(), 5);
+    QCOMPARE(probe(w).timer(1).interval(), 5);
     m_far->wait(200);
 
     const QList<Arrival> got = m_far->take();
@@ -524,26 +524,26 @@ void PressAndHoldTest::releaseWithoutPress()
     m_far->take();
     m_pty->write("\x06\r00\r");
     QTRY_COMPARE(m_console->statusLine(), QStringLiteral(" Power ON"));
-    QCOMPARE(w.state().RecvBuffer, QStringLiteral("\x06\r00\r"));
-    QVERIFY(w.timer(2).isActive());
-    QCOMPARE(w.timer(2).interval(), 2000);
+    QCOMPARE(probe(w).state().RecvBuffer, QStringLiteral("\x06\r00\r"));
+    QVERIFY(probe(w).timer(2).isActive());
+    QCOMPARE(probe(w).timer(2).interval(), 2000);
     QCOMPARE(m_console->txd(), QStringLiteral(" C R 0 CR "));
     QCOMPARE(m_console->rxd(), QStringLiteral(" ACK CR 0 0 CR "));
 
     const double releasedAt = m_far->now();
     m_console->release(button);
-    QCOMPARE(w.state().RepeatCode, quint8(0));
-    QVERIFY(!w.timer(1).isActive());
-    QVERIFY(!w.timer(2).isActive());
-    QVERIFY(w.timer(4).isActive());
-    QCOMPARE(w.timer(2).interval(), 500);
-    QCOMPARE(w.timer(4).interval(), 1000);
+    QCOMPARE(probe(w).state().RepeatCode, quint8(0));
+    QVERIFY(!probe(w).timer(1).isActive());
+    QVERIFY(!probe(w).timer(2).isActive());
+    QVERIFY(probe(w).timer(4).isActive());
+    QCOMPARE(probe(w).timer(2).interval(), 500);
+    QCOMPARE(probe(w).timer(4).interval(), 1000);
     QCOMPARE(m_console->txd(), QString());
     QCOMPARE(m_console->rxd(), QString());
     QCOMPARE(m_console->statusLine(), QStringLiteral(" Power ON"));
-    QCOMPARE(w.state().RecvBuffer, QString());
-    QCOMPARE(w.timer(1).interval(), digitalZoom ? 5 : 200);
-    QCOMPARE(w.state().CursorMode, quint8(digitalZoom ? 3 : 0));
+    QCOMPARE(probe(w).state().RecvBuffer, QString());
+    QCOMPARE(probe(w).timer(1).interval(), digitalZoom ? 5 : 200);
+    QCOMPARE(probe(w).state().CursorMode, quint8(digitalZoom ? 3 : 0));
 
     // No " X X X X" from the stopped reply window; STATUS goes at 1000 ms.
     m_far->waitUntil(releasedAt, 1000 - int(kSlackMs));
@@ -551,7 +551,7 @@ void PressAndHoldTest::releaseWithoutPress()
     QCOMPARE(m_console->statusLine(), QStringLiteral(" Power ON"));
     m_far->waitUntil(releasedAt, 1000 + int(kSlackMs));
     QCOMPARE(m_console->statusLine(), QString());
-    QVERIFY(!w.timer(4).isActive());
+    QVERIFY(!probe(w).timer(4).isActive());
     QCOMPARE(m_far->take().size(), 0);
 }
 
@@ -604,7 +604,7 @@ void PressAndHoldTest::refusedTickIsToldOncePerHold()
     else
         line.close();
     m_far->wait(4 * interval + 20);
-    QVERIFY(w.timer(1).isActive());
+    QVERIFY(probe(w).timer(1).isActive());
     QCOMPARE(told.count(), 1);
     QVERIFY(w.notice().isShown());
     if (deviceGoesAway)
@@ -613,8 +613,8 @@ void PressAndHoldTest::refusedTickIsToldOncePerHold()
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 
     m_console->release(button);
-    QCOMPARE(w.state().RepeatCode, quint8(0));
-    QVERIFY(!w.timer(1).isActive());
+    QCOMPARE(probe(w).state().RepeatCode, quint8(0));
+    QVERIFY(!probe(w).timer(1).isActive());
     QCOMPARE(m_console->txd(), QString());
     m_far->wait(4 * interval + 20);
     QCOMPARE(told.count(), 1);
@@ -647,22 +647,22 @@ void PressAndHoldTest::refusedPressStartsNoRepetition()
     QFETCH(int, timer4);
     FakeLine &line = startOnFakeLine(setup);
     MainWindow &w = *m_console->window;
-    const int timer1 = w.timer(1).interval();
+    const int timer1 = probe(w).timer(1).interval();
     line.close();
     const QString shown = m_console->txd();
     QSignalSpy told(&w.notice(), &RefusalNotice::told);
 
     m_console->press(button);
     QCOMPARE(told.count(), 1);
-    QCOMPARE(w.state().RepeatCode, quint8(repeatCode));
-    QVERIFY(!w.timer(1).isActive());
-    QCOMPARE(w.timer(1).interval(), timer1);
-    QCOMPARE(w.timer(2).interval(), timer2);
-    QCOMPARE(w.timer(4).interval(), timer4);
+    QCOMPARE(probe(w).state().RepeatCode, quint8(repeatCode));
+    QVERIFY(!probe(w).timer(1).isActive());
+    QCOMPARE(probe(w).timer(1).interval(), timer1);
+    QCOMPARE(probe(w).timer(2).interval(), timer2);
+    QCOMPARE(probe(w).timer(4).interval(), timer4);
     QCOMPARE(m_console->txd(), shown);
     m_far->wait(600);
     m_console->release(button);
-    QCOMPARE(w.state().RepeatCode, quint8(0));
+    QCOMPARE(probe(w).state().RepeatCode, quint8(0));
     QCOMPARE(told.count(), 1);
     QVERIFY(line.writes.isEmpty());
 }
@@ -694,7 +694,7 @@ void PressAndHoldTest::busyLineSkipsTicks()
     m_console->press(button);
     QCOMPARE(line.writes, QList<QByteArray>{text});
     m_far->waitUntil(pressedAt, 3 * interval + interval / 2);
-    QVERIFY(w.timer(1).isActive());
+    QVERIFY(probe(w).timer(1).isActive());
     QCOMPARE(line.writes.size(), 1);
 
     line.waiting = 0;
@@ -732,10 +732,10 @@ void PressAndHoldTest::slowLineIsNeverOutrun()
 
     m_console->click(QStringLiteral("Command33"));
     m_console->choose(QStringLiteral("Option10")); // 9600
-    QCOMPARE(w.comm().settings(), QStringLiteral("9600,N,8,1"));
+    QCOMPARE(probe(w).comm().settings(), QStringLiteral("9600,N,8,1"));
     m_console->choose(QStringLiteral("Option5")); // 001
     perform({QStringLiteral("tap:Command48")});
-    QCOMPARE(w.timer(1).interval(), 5);
+    QCOMPARE(probe(w).timer(1).interval(), 5);
     QVERIFY(m_console->warnings.isEmpty());
 
     const double pressedAt = m_far->now();

@@ -111,7 +111,7 @@ void PtyLineTest::receivedBytesReachRxdLine()
     m_pty->write(reply);
     QTRY_COMPARE(m_console->rxd(), shown);
     QCOMPARE(m_console->statusLine(), status);
-    QCOMPARE(m_console->window->state().RecvBuffer.size(), reply.size());
+    QCOMPARE(probe(*m_console->window).state().RecvBuffer.size(), reply.size());
 }
 
 void PtyLineTest::bytesFromBeforeOpeningAreDiscarded()
@@ -142,7 +142,7 @@ void PtyLineTest::farEndClosedMidSession()
 
     m_pty->closeMaster();
     QTRY_COMPARE(told.count(), 1);
-    QVERIFY(!w.comm().portOpen());
+    QVERIFY(!probe(w).comm().portOpen());
     QCOMPARE(w.notice().text(),
              QStringLiteral("Port 1 (%1) was closed: the device went away (the device was "
                             "removed). Choose the port again in the port panel when it is back.")
@@ -185,7 +185,7 @@ void PtyLineTest::portIsChosenAgainWhileNoticeIsUp()
 
     m_pty->closeMaster();
     QTRY_COMPARE(told.count(), 1);
-    QVERIFY(!w.comm().portOpen());
+    QVERIFY(!probe(w).comm().portOpen());
     PtyPair back;
     QVERIFY(QFile::remove(link) && QFile::link(back.slavePath(), link));
 
@@ -201,7 +201,7 @@ void PtyLineTest::portIsChosenAgainWhileNoticeIsUp()
         QCOMPARE(QApplication::widgetAt(globalArea(target).center()), target);
         QTest::mouseClick(target, Qt::LeftButton);
     }
-    QVERIFY(w.comm().portOpen());
+    QVERIFY(probe(w).comm().portOpen());
     QVERIFY(notice->isVisible());
     m_console->click(QStringLiteral("Command17"));
     QCOMPARE(back.take(4), QByteArray("C00\r"));

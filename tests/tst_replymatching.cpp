@@ -52,9 +52,9 @@ void ReplyMatchingTest::perform(const QString &step)
         // In pieces the pseudo-terminal can hold while the console reads.
         for (int sent = 0; sent < arg.toInt(); sent += 1024) {
             m_pty->write(QByteArray(std::min(1024, arg.toInt() - sent), 'N'));
-            QTRY_VERIFY(m_console->window->state().RecvBuffer.size() >= sent);
+            QTRY_VERIFY(probe(*m_console->window).state().RecvBuffer.size() >= sent);
         }
-        QTRY_COMPARE(m_console->window->state().RecvBuffer.size(), arg.toInt());
+        QTRY_COMPARE(probe(*m_console->window).state().RecvBuffer.size(), arg.toInt());
         QTest::qWait(int(ReplyMatcher::kReplyGapMs) + 50);
     } else if (verb == QLatin1String("xs")) {
         QTRY_COMPARE(m_console->rxd(), QStringLiteral(" X X X X"));
@@ -143,7 +143,7 @@ void ReplyMatchingTest::afterCursorHold()
     // D.Zoom's release selects the 5 ms cursor timing.
     m_console->press(QStringLiteral("Command48"));
     m_console->release(QStringLiteral("Command48"));
-    QCOMPARE(w.state().CursorMode, quint8(3));
+    QCOMPARE(probe(w).state().CursorMode, quint8(3));
     for (int round = 1; round <= rounds; ++round) {
         m_console->press(QStringLiteral("Command5"));
         QTest::qWait(400);

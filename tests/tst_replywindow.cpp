@@ -46,11 +46,11 @@ void ReplyWindowTest::transmissionShowsTraceAndStartsTimers()
     QCOMPARE(m_console->txd(), QStringLiteral(" C R 0 CR "));
     QCOMPARE(m_console->rxd(), QString());
     QCOMPARE(m_console->statusLine(), QString());
-    QCOMPARE(window().state().ReplyPending, quint8(1));
-    QVERIFY(window().timer(2).isActive());
-    QVERIFY(window().timer(4).isActive());
-    QCOMPARE(window().timer(2).interval(), 500);
-    QCOMPARE(window().timer(4).interval(), 1000);
+    QCOMPARE(probe(window()).state().ReplyPending, quint8(1));
+    QVERIFY(probe(window()).timer(2).isActive());
+    QVERIFY(probe(window()).timer(4).isActive());
+    QCOMPARE(probe(window()).timer(2).interval(), 500);
+    QCOMPARE(probe(window()).timer(4).interval(), 1000);
 }
 
 void ReplyWindowTest::replyInOnePiece()
@@ -58,12 +58,12 @@ void ReplyWindowTest::replyInOnePiece()
     sendStatus();
     line().feed("00\r");
     QTRY_COMPARE(m_console->rxd(), QStringLiteral(" 0 0 CR "));
-    QCOMPARE(window().state().ReplyPending, quint8(0));
+    QCOMPARE(probe(window()).state().ReplyPending, quint8(0));
     QCOMPARE(m_console->statusLine(), QStringLiteral(" Power ON"));
-    QCOMPARE(window().state().RecvBuffer, QStringLiteral("00\r"));
+    QCOMPARE(probe(window()).state().RecvBuffer, QStringLiteral("00\r"));
     // At the end of the window the buffer empties; the lines stay.
-    QTRY_VERIFY(!window().timer(2).isActive());
-    QCOMPARE(window().state().RecvBuffer, QString());
+    QTRY_VERIFY(!probe(window()).timer(2).isActive());
+    QCOMPARE(probe(window()).state().RecvBuffer, QString());
     QCOMPARE(m_console->rxd(), QStringLiteral(" 0 0 CR "));
     QCOMPARE(m_console->statusLine(), QStringLiteral(" Power ON"));
 }
@@ -86,9 +86,9 @@ void ReplyWindowTest::noReplyShowsXs()
     clock.start();
     QTRY_COMPARE(m_console->rxd(), QStringLiteral(" X X X X"));
     QVERIFY2(clock.elapsed() >= 490, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(window().state().ReplyPending, quint8(0));
-    QCOMPARE(window().state().RecvBuffer, QString());
-    QVERIFY(!window().timer(2).isActive());
+    QCOMPARE(probe(window()).state().ReplyPending, quint8(0));
+    QCOMPARE(probe(window()).state().RecvBuffer, QString());
+    QVERIFY(!probe(window()).timer(2).isActive());
     // The mark stays visible until the display hold blanks the lines.
     QCOMPARE(m_console->txd(), QStringLiteral(" C R 0 CR "));
     QTRY_COMPARE(m_console->rxd(), QString());
@@ -112,7 +112,7 @@ void ReplyWindowTest::twoRepliesInOneWindow()
     QTRY_COMPARE(m_console->rxd(), QStringLiteral(" 4 0 CR "));
     // A second transmission in the same window keeps the buffer.
     sendStatus();
-    QCOMPARE(window().state().ReplyPending, quint8(1));
+    QCOMPARE(probe(window()).state().ReplyPending, quint8(1));
     line().feed("00\r");
     QTRY_COMPARE(m_console->rxd(), QStringLiteral(" 4 0 CR 0 0 CR "));
     // The STATUS line describes the reply to the latest query.
@@ -134,12 +134,12 @@ void ReplyWindowTest::otherCommEventsChangeNothing()
         line().feed("0");
         QTRY_COMPARE(m_console->rxd(), QStringLiteral(" 0 "));
     }
-    const WindowState before = window().state();
+    const WindowState before = probe(window()).state();
     const QString rxd = m_console->rxd();
     // The device goes away: an error event, not a reception.
     line().pullThePlug();
-    QCOMPARE(window().state().RecvBuffer, before.RecvBuffer);
-    QCOMPARE(window().state().ReplyPending, before.ReplyPending);
+    QCOMPARE(probe(window()).state().RecvBuffer, before.RecvBuffer);
+    QCOMPARE(probe(window()).state().ReplyPending, before.ReplyPending);
     QCOMPARE(m_console->rxd(), rxd);
     QCOMPARE(m_console->txd(), QStringLiteral(" C R 0 CR "));
 }
@@ -152,7 +152,7 @@ void ReplyWindowTest::displayHoldBlanksAllLines()
     QTRY_COMPARE(m_console->statusLine(), QString());
     QCOMPARE(m_console->txd(), QString());
     QCOMPARE(m_console->rxd(), QString());
-    QVERIFY(!window().timer(4).isActive());
+    QVERIFY(!probe(window()).timer(4).isActive());
 }
 
 void ReplyWindowTest::receiveBufferIsBounded()
@@ -162,11 +162,11 @@ void ReplyWindowTest::receiveBufferIsBounded()
     sendStatus();
     line().feed("80\r");
     QTRY_COMPARE(m_console->statusLine(), QStringLiteral(" Stand by"));
-    QTRY_VERIFY(!window().timer(2).isActive());
+    QTRY_VERIFY(!probe(window()).timer(2).isActive());
     for (int i = 0; i < 5; ++i)
         line().feed(QByteArray(10000, 'x'));
-    QTRY_COMPARE(window().state().RecvBuffer.size(), Traffic::kRecvBufferLimit);
-    QVERIFY(window().state().RecvBuffer.startsWith(QLatin1String("xxx")));
+    QTRY_COMPARE(probe(window()).state().RecvBuffer.size(), Traffic::kRecvBufferLimit);
+    QVERIFY(probe(window()).state().RecvBuffer.startsWith(QLatin1String("xxx")));
     QCOMPARE(m_console->rxd().size(), 1 + 2 * Traffic::kRecvBufferLimit);
 }
 

@@ -74,7 +74,7 @@ void SimStatesTest::startOn(bool pty, int baud, const QString &changes)
             });
         QVERIFY(m_line);
     }
-    QVERIFY(m_console->window->comm().portOpen());
+    QVERIFY(probe(*m_console->window).comm().portOpen());
 }
 
 void SimStatesTest::everyPowerStatusShown_data()
@@ -183,7 +183,7 @@ void SimStatesTest::wrongSpeedGetsNoSensibleReply()
     const auto setSpeed = [this](int baud) {
         m_console->click(QStringLiteral("Command33"));
         m_console->choose(baud == 9600 ? QStringLiteral("Option10") : QStringLiteral("Option9"));
-        QCOMPARE(m_console->window->comm().settings(), QStringLiteral("%1,N,8,1").arg(baud));
+        QCOMPARE(probe(*m_console->window).comm().settings(), QStringLiteral("%1,N,8,1").arg(baud));
     };
     startOn(pty, projectorBaud, QStringLiteral("power 1 on"));
     setSpeed(sendBaud);
@@ -204,7 +204,7 @@ void SimStatesTest::wrongSpeedGetsNoSensibleReply()
         return;
     }
     // Whatever came through is on the RXD line once the reply window is over.
-    QTRY_VERIFY_WITH_TIMEOUT(!m_console->window->timer(2).isActive(), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(!probe(*m_console->window).timer(2).isActive(), 4000);
     QVERIFY(!m_console->rxd().isEmpty());
     QVERIFY2(m_console->rxd() != u" ACK CR ", qPrintable(m_console->rxd()));
 }

@@ -271,7 +271,7 @@ void ViewsTest::viewButtonRunsThePanelTimerOnce()
     ConsoleWindow c;
     MainWindow &w = c.start();
     QWidget *panel = c.control(QStringLiteral("Frame8"));
-    QTimer &timer3 = w.timer(3);
+    QTimer &timer3 = w.timer3();
     act(c, QStringLiteral("Ctrl+H"));
     if (panelShown) {
         c.click(QStringLiteral("Command33"));
@@ -352,11 +352,11 @@ void ViewsTest::endClosesThePortBeforeTheWindowGoes()
             return false;
         }
     } watch;
-    watch.onClose = [&] { atClose.append({w.comm().portOpen(), line->isOpen(), w.isVisible()}); };
+    watch.onClose = [&] { atClose.append({probe(w).comm().portOpen(), line->isOpen(), w.isVisible()}); };
     w.installEventFilter(&watch);
     QSignalSpy ended(&w, &MainWindow::ended);
     connect(&w, &MainWindow::ended, this,
-            [&] { atEnded.append({w.comm().portOpen(), line->isOpen(), w.isVisible()}); });
+            [&] { atEnded.append({probe(w).comm().portOpen(), line->isOpen(), w.isVisible()}); });
 
     c.click(QStringLiteral("Command16"));
 
@@ -386,7 +386,7 @@ void ViewsTest::closingByTheFrameReleasesThePort()
     QVERIFY(w.close());
 
     QVERIFY(!w.isVisible());
-    QVERIFY(!w.comm().portOpen());
+    QVERIFY(!probe(w).comm().portOpen());
     QVERIFY(!line->isOpen());
     QVERIFY(line->written.isEmpty());
 }

@@ -31,19 +31,18 @@ ConsoleLink::~ConsoleLink() = default;
 
 bool ConsoleLink::open(QString *error)
 {
-    MSComm &comm = m_console->comm();
     // A start-up that failed leaves the settings at 19200: the speed is chosen at every opening.
-    const bool opened = (m_loaded ? comm.setPortOpen(true) : m_console->Form_Load())
+    const bool opened = (m_loaded ? m_console->reopen() : m_console->Form_Load())
                         && m_console->chooseSpeed(m_settings);
     m_loaded = true;
     if (!opened && error)
-        *error = comm.errorDescription();
+        *error = m_console->port().errorDescription();
     return opened;
 }
 
 bool ConsoleLink::isOpen() const
 {
-    return m_console->comm().portOpen();
+    return m_console->port().portOpen();
 }
 
 void ConsoleLink::ask(int address, Query query)

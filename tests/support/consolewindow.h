@@ -3,7 +3,7 @@
 
 #include "app/mainwindow.h"
 #include "app/refusalnotice.h"
-#include "core/traffic.h"
+#include "consoleprobe.h"
 #include "fakeline.h"
 #include "link/lineforms.h"
 
@@ -21,6 +21,11 @@ inline QString plainTrace(const QByteArray &sent)
     for (const char ch : sent)
         shown += ch == '\r' ? QStringLiteral("CR ") : QString(QLatin1Char(ch)) + QLatin1Char(' ');
     return shown;
+}
+
+inline ConsoleProbe probe(MainWindow &window)
+{
+    return ConsoleProbe(window.console());
 }
 
 // The real console window, its ports backed by lines the test chooses, its

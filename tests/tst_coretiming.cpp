@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/console.h"
+#include "support/fakeline.h"
+#include "support/manualclock.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+// The console's timing, without a window, on a clock the test moves: the
+// repetition of a held button, the reply window and display hold of each kind
+// of command, and a script's pacing.
+class tst_CoreTiming : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void holdRepeatsAtItsRate_data();
+    void holdRepeatsAtItsRate();
+    void replyWindowAndDisplayHold_data();
+    void replyWindowAndDisplayHold();
+    void pacedCommandWaitsForTheLineToSettle_data();
+    void pacedCommandWaitsForTheLineToSettle();
+
+private:
+    // Characters from the projector, read as the event loop reads them.
+    void arrive(const QByteArray &bytes);
+    // When each command went out, by the test's clock.
+    QList<qint64> sentAt() const { return m_sentAt; }
+
+    std::unique_ptr<ManualClock> m_clock;
+    std::unique_ptr<Console> m_console;
+    FakeLine *m_line = nullptr;
+    QList<qint64> m_sentAt;
+};
+
+void tst_CoreTiming::init()
+{
+    m_clock = std::make_unique<ManualClock>();
+    m_console = std::make_unique<Console>(
+        [this](int) {
+            auto line = std::make_unique<FakeLine>();
+            m_line = line.get();
+            return line;
+        },
+        *m_clock);
+    m_sentAt.clear();
+    connect(m_console.get(), &Console::transmitted, this,
+            [this] { m_sentAt << m_clock->nowMs(); });
+    QVERIFY(m_console->Form_Load());
+}
+
+void tst_CoreTiming::cleanup()
+{
+    m_console.reset();
+    m_clock.reset();
+}
+
+void tst_CoreTiming::arrive(const QByteArray &bytes)
+{
+    m_line->feed(bytes);
+    QTRY_VERIFY(m_line->incoming.isEmpty());
+}
+
+void tst_CoreTiming::holdRepeatsAtItsRate_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<QList<qint64>>("sent");
+
+    QTest::newRow("VOL +: every 250 ms") << QStringLiteral("Command1") << QByteArray("C09\r")
+                                         << QList<qint64>{0, 250, 500, 750, 1000};
+    QTest::newRow("SELECT: every 500 ms")
+        << QStringLiteral("Command6") << QByteArray("C3F\r") << QList<qint64>{0, 500, 1000};
+    QTest::newRow("UP before any menu: every 200 ms") << QStringLiteral("Command5")
+                                                      << QByteArray("C3C\r")
+                                                      << QList<qint64>{0, 200, 400, 600, 800, 1000};
+    QList<qint64> every50;
+    for (qint64 ms = 0; ms <= 1100; ms += 50)
+        every50 << ms;
+    QTest::newRow("FOCUS -: every 50 ms") << QStringLiteral("Command37") << QByteArray("C4A\r")
+                                          << every50;
+}
+
+// Held for 1.125 s and released by the console: the first command at the press,
+// one a tick, none after the release.
+void tst_CoreTiming::holdRepeatsAtItsRate()
+{
+    QFETCH(QString, id);
+    QFETCH(QByteArray, code);
+    QFETCH(QList<qint64>, sent);
+
+    QVERIFY(m_console->hold(id, 1125) != 0);
+    m_clock->advance(1125);
+    QCOMPARE(sentAt(), sent);
+    m_clock->advance(3000);
+    QCOMPARE(sentAt(), sent);
+    QCOMPARE(m_line->writes, QList<QByteArray>(sent.size(), code));
+    QVERIFY(m_console->settled());
+}
+
+void tst_CoreTiming::replyWindowAndDisplayHold_data()
+{
+    QTest::addColumn<QString>("id"); // empty: "SEND" with typed text
+    QTest::addColumn<int>("window");
+    QTest::addColumn<int>("displayHold");
+
+    QTest::newRow("STATUS") << QStringLiteral("Command44") << 500 << 1000;
+    QTest::newRow("REAL: a picture mode") << QStringLiteral("Command10") << 2000 << 2500;
+    QTest::newRow("SEND") << QString() << 2000 << 2500;
+}
+
+// A silent projector: " X X X X" when the window ends, the lines blank when the
+// display hold ends, the command settled as silent once the line was quiet.
+void tst_CoreTiming::replyWindowAndDisplayHold()
+{
+    QFETCH(QString, id);
+    QFETCH(int, window);
+    QFETCH(int, displayHold);
+    QSignalSpy outcomes(m_console.get(), &Console::outcome);
+
+    QVERIFY(id.isEmpty() ? m_console->sendText(QStringLiteral("CR0")) : m_console->send(id));
+    QVERIFY(!m_console->txd().isEmpty());
+    m_clock->advanceTo(window - 1);
+    QCOMPARE(m_console->rxd(), QString());
+    m_clock->advanceTo(window);
+    QCOMPARE(m_console->rxd(), QStringLiteral(" X X X X"));
+    QCOMPARE(outcomes.count(), 0);
+    m_clock->advanceTo(window + 100);
+    QCOMPARE(outcomes.count(), 1);
+    const auto outcome = outcomes.first().first().value<Outcome>();
+    QCOMPARE(outcome.result, Outcome::Result::Silent);
+    QCOMPARE(outcome.milliseconds, window + 100);
+    m_clock->advanceTo(displayHold - 1);
+    QVERIFY(!m_console->txd().isEmpty());
+    m_clock->advanceTo(displayHold);
+    QCOMPARE(m_console->txd(), QString());
+    QCOMPARE(m_console->rxd(), QString());
+}
+
+void tst_CoreTiming::pacedCommandWaitsForTheLineToSettle_data()
+{
+    QTest::addColumn<int>("replyAt"); // -1: no reply
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<qint64>("nextSentAt");
+
+    QTest::newRow("answered: at once") << 200 << QByteArray("00\r") << qint64(200);
+    QTest::newRow("silent: window and a quiet gap") << -1 << QByteArray() << qint64(600);
+    QTest::newRow("late characters: a quiet gap after them")
+        << 550 << QByteArray("0") << qint64(650);
+}
+
+// A script's STATUS then SETTING: SETTING goes out only once STATUS has settled.
+void tst_CoreTiming::pacedCommandWaitsForTheLineToSettle()
+{
+    QFETCH(int, replyAt);
+    QFETCH(QByteArray, reply);
+    QFETCH(qint64, nextSentAt);
+
+    m_console->setPacing(Console::Pacing::WhenSettled);
+    m_console->send(QStringLiteral("Command44"));
+    m_console->send(QStringLiteral("Command47"));
+    const auto until = [&](qint64 ms) {
+        if (!reply.isEmpty() && replyAt <= ms) {
+            m_clock->advanceTo(replyAt);
+            arrive(std::exchange(reply, {}));
+        }
+        m_clock->advanceTo(ms);
+    };
+    until(nextSentAt - 1);
+    QCOMPARE(sentAt(), QList<qint64>{0});
+    until(nextSentAt);
+    QCOMPARE(sentAt(), (QList<qint64>{0, nextSentAt}));
+}
+
+QTEST_GUILESS_MAIN(tst_CoreTiming)
+#include "tst_coretiming.moc"

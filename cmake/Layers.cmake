@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # console_check_layer(DIR FORBIDS LAYER...): stops the configuration when a
-# source of DIR includes a header of one of the LAYERs ("sim/...", "app/...").
+# source of DIR includes a header of one of the LAYERs ("sim/...", "app/...")
+# or one of the headers named ("core/traffic.h").
 function(console_check_layer dir)
     cmake_parse_arguments(L "" "" "FORBIDS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS
@@ -9,9 +10,14 @@ function(console_check_layer dir)
         file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
         foreach(line IN LISTS includes)
             foreach(layer IN LISTS L_FORBIDS)
-                if(line MATCHES "[\"<]${layer}/")
+                if(layer MATCHES "\\.h$")
+                    set(pattern "[\"<]${layer}[\">]")
+                else()
+                    set(pattern "[\"<]${layer}/")
+                endif()
+                if(line MATCHES "${pattern}")
                     message(FATAL_ERROR
-                        "${source} includes from ${layer}/, a layer ${dir}/ must not use: ${line}")
+                        "${source} includes ${layer}, which ${dir}/ must not use: ${line}")
                 endif()
             endforeach()
         endforeach()

@@ -23,12 +23,6 @@ QString visible(QString text)
         .replace(QChar(6), QLatin1String("<ACK>"));
 }
 
-QString resultName(ReplyMatcher::Result result)
-{
-    const char *names[] = {"answered", "refused", "silent", "not-attributable", "sent"};
-    return QLatin1String(names[int(result)]);
-}
-
 } // namespace
 
 // Steps, each "MS verb ...": "send ID PROJECTOR WINDOW CODE" (projector "-" for
@@ -115,7 +109,7 @@ void tst_ReplyRule::rule()
             // A reply without its terminator is shown: no complete reply event named it.
             const bool whole = s.reply.endsWith(u'\r') || s.reply.endsWith(u'\n');
             const QString reply = s.reply.isEmpty() || whole ? QString() : u' ' + visible(s.reply);
-            seen << QStringLiteral("#%1 %2%3").arg(s.command).arg(resultName(s.result), reply);
+            seen << QStringLiteral("#%1 %2%3").arg(s.command).arg(nameOf(s.result), reply);
         }
     };
     for (const QString &step : steps) {

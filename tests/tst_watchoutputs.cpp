@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "watch/exposition.h"
 #include "watch/jsonline.h"
+#include "watch/lineoutput.h"
 #include "watch/table.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace watch;
 
@@ -22,6 +27,7 @@ private slots:
     void downProjectorKeepsNoValue();
     void jsonLineHoldsWhatWasRead();
     void tableMarksChangesAndSilence();
+    void stalledReaderHoldsNothingUp();
 };
 
 namespace {
@@ -146,6 +152,46 @@ void WatchOutputsTest::tableMarksChangesAndSilence()
     const QString silent = rows.at(2).simplified();
     QVERIFY2(silent.startsWith(QLatin1String("foyer 1 NOT ANSWERING")), qPrintable(silent));
     QVERIFY2(silent.endsWith(QLatin1String("(5m)")), qPrintable(silent));
+}
+
+// A reader that stops reading: every write returns, the oldest waiting lines
+// are dropped whole, and once it reads again it gets whole lines in order,
+// the latest among them.
+void WatchOutputsTest::stalledReaderHoldsNothingUp()
+{
+    int ends[2];
+    QCOMPARE(::pipe2(ends, O_CLOEXEC), 0);
+    const auto closeEnds = qScopeGuard([&] {
+        ::close(ends[0]);
+        ::close(ends[1]);
+    });
+    LineOutput output(ends[1]);
+    QSignalSpy behind(&output, &LineOutput::fellBehind);
+    const int count = 20000; // 4 MB: far beyond the pipe and the backlog
+    for (int n = 0; n < count; ++n)
+        output.write(QByteArray::number(n) + ' ' + QByteArray(200, 'x') + '\n');
+    QVERIFY(output.waiting() <= LineOutput::kBacklogLimit);
+    QVERIFY(output.dropped() > 0);
+    QCOMPARE(behind.count(), 1);
+
+    QByteArray got;
+    ::fcntl(ends[0], F_SETFL, O_NONBLOCK);
+    char buffer[65536];
+    QTRY_VERIFY_WITH_TIMEOUT(([&] {
+        for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+            got.append(buffer, n);
+        return output.waiting() == 0 && got.endsWith('\n');
+    }()), 5000);
+    const QList<QByteArray> lines = got.chopped(1).split('\n');
+    QCOMPARE(lines.size(), count - output.dropped());
+    int previous = -1;
+    for (const QByteArray &line : lines) {
+        QCOMPARE(line.size() - line.indexOf(' '), 201);
+        const int n = line.left(line.indexOf(' ')).toInt();
+        QVERIFY(n > previous);
+        previous = n;
+    }
+    QCOMPARE(previous, count - 1);
 }
 
 QTEST_GUILESS_MAIN(WatchOutputsTest)

@@ -2,6 +2,7 @@
 #include "board.h"
 #include "consolelink.h"
 #include "jsonline.h"
+#include "lineoutput.h"
 #include "linepoller.h"
 #include "metricsserver.h"
 #include "options.h"
@@ -12,7 +13,6 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QTimer>
-#include <cstdio>
 #include <memory>
 #include <unistd.h>
 
@@ -80,23 +80,33 @@ int main(int argc, char *argv[])
         tell(QStringLiteral("serving http://%1:%2/metrics").arg(host).arg(port));
     }
 
+    int exit = Done;
     Output output = options->output;
     if (output == Output::Auto)
         output = isatty(STDOUT_FILENO) ? Output::Table : Output::Json;
     std::unique_ptr<TerminalTable> table;
     if (output == Output::Table)
         table = std::make_unique<TerminalTable>(board);
+    // A reader of the JSON lines that falls behind must not stop the rounds
+    // nor the metrics.
+    std::unique_ptr<LineOutput> json;
     if (output == Output::Json) {
-        QObject::connect(&board, &Board::projectorRead, &app, [](const Reading &reading) {
-            const QByteArray line = jsonLine(reading);
-            std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-            std::fflush(stdout);
+        json = std::make_unique<LineOutput>(STDOUT_FILENO);
+        QObject::connect(&board, &Board::projectorRead, json.get(),
+                         [&json](const Reading &reading) { json->write(jsonLine(reading)); });
+        QObject::connect(json.get(), &LineOutput::fellBehind, &app, [](qint64 total) {
+            tell(QStringLiteral("standard output is read too slowly: %1 lines dropped so far")
+                     .arg(total));
+        });
+        QObject::connect(json.get(), &LineOutput::failed, &app, [&](const QString &error) {
+            tell(QStringLiteral("cannot write to standard output: %1").arg(error));
+            exit = Failed;
+            app.quit();
         });
     }
 
     // The textfile is rewritten at most once a second: with many lines, rounds
     // end close together, and each writing holds every projector's metrics.
-    int exit = Done;
     QTimer textfileDue;
     textfileDue.setSingleShot(true);
     textfileDue.setInterval(1000);

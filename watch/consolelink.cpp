@@ -32,6 +32,8 @@ ConsoleLink::~ConsoleLink() = default;
 bool ConsoleLink::open(QString *error)
 {
     MSComm &comm = m_console->comm();
+    if (comm.portOpen() || comm.portOpening())
+        return true;
     // A start-up that failed leaves the settings at 19200: the speed is chosen at every opening.
     const bool opened = (m_loaded ? comm.setPortOpen(true) : m_console->Form_Load())
                         && m_console->chooseSpeed(m_settings);
@@ -44,6 +46,11 @@ bool ConsoleLink::open(QString *error)
 bool ConsoleLink::isOpen() const
 {
     return m_console->comm().portOpen();
+}
+
+void ConsoleLink::close()
+{
+    m_console->end();
 }
 
 void ConsoleLink::ask(int address, Query query)

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/console.h"
+#include "core/lineservice.h"
 #include "sim/anyline.h"
+#include "support/answeringfarend.h"
 #include "support/ptypair.h"
 #include "watch/consolelink.h"
+#include "watch/linechoice.h"
 #include "watch/linepoller.h"
 
 #include <QHash>
@@ -21,6 +25,7 @@ private slots:
     void silentProjectorIsAskedNoMore();
     void lostLineMarksTheRestDownAndIsReopened();
     void deadLineDelaysNoOther();
+    void consoleStartsAndEndsBetweenRounds();
 };
 
 namespace {
@@ -173,6 +178,48 @@ void WatchPollerTest::deadLineDelaysNoOther()
     QTRY_COMPARE_WITH_TIMEOUT(silentRounds.size(), 1, 5000);
     QVERIFY(silentRounds.first().at(2).toLongLong() >= 4 * 500);
     QVERIFY(livelyRounds.first().at(2).toLongLong() < 1000);
+}
+
+// Each round goes the way the line can be taken then: the watch's own line
+// while no console serves it, let go at the round's end so that a console can
+// open it, then through that console, and its own again once it has ended.
+void WatchPollerTest::consoleStartsAndEndsBetweenRounds()
+{
+    AnsweringFarEnd farEnd;
+    QVERIFY(farEnd.isValid());
+    const QString device = farEnd.slavePath();
+    auto owned = std::make_unique<LineChoice>(device, lineOf(device), QStringLiteral("19200,N,8,1"));
+    LineChoice &link = *owned;
+    LinePoller poller(QStringLiteral("hall"), {0}, std::move(owned), 300);
+    std::unique_ptr<Console> console;
+    std::unique_ptr<LineService> service;
+    QList<bool> served, up;
+    int throughConsole = 0;
+    connect(&poller, &LinePoller::projectorRead, this,
+            [&](const Reading &reading) { up << reading.up; });
+    connect(&poller, &LinePoller::roundFinished, this, [&](const QString &, quint64 round) {
+        served << link.served();
+        if (round == 1) {
+            console = std::make_unique<Console>(lineOf(device));
+            QVERIFY(console->Form_Load());
+            service = std::make_unique<LineService>(*console, [device](int) { return device; });
+            service->refresh();
+            connect(service.get(), &LineService::sending, this, [&](const QString &who) {
+                throughConsole += !who.isEmpty();
+            });
+        } else if (round == 2) {
+            service.reset();
+            console.reset();
+        }
+    });
+    QElapsedTimer epoch;
+    epoch.start();
+    poller.start(epoch);
+    QTRY_COMPARE_WITH_TIMEOUT(served.size(), 3, 5000);
+    QCOMPARE(served, QList<bool>({false, true, false}));
+    QCOMPARE(up, QList<bool>({true, true, true}));
+    QCOMPARE(throughConsole, int(queries().size()));
+    QCOMPARE(farEnd.texts().count("CR0"), 3);
 }
 
 QTEST_GUILESS_MAIN(WatchPollerTest)

@@ -427,7 +427,8 @@ void LineServiceTest::watchWaitsForOperatorsHold()
     QByteArray printed;
     QTRY_VERIFY_WITH_TIMEOUT((printed += watch.readAllStandardOutput()).contains('\n'), 4000);
 
-    const QJsonObject reading = QJsonDocument::fromJson(printed.left(printed.indexOf('\n'))).object();
+    const QJsonObject reading
+        = QJsonDocument::fromJson(printed.left(printed.indexOf('\n'))).object();
     QCOMPARE(reading.value("up").toBool(), true);
     QCOMPARE(reading.value("power").toString(), QStringLiteral("standby"));
     QCOMPARE(reading.value("lamp_hours").toInteger(), 12345);

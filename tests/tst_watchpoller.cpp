@@ -188,7 +188,8 @@ void WatchPollerTest::consoleStartsAndEndsBetweenRounds()
     AnsweringFarEnd farEnd;
     QVERIFY(farEnd.isValid());
     const QString device = farEnd.slavePath();
-    auto owned = std::make_unique<LineChoice>(device, lineOf(device), QStringLiteral("19200,N,8,1"));
+    auto owned
+        = std::make_unique<LineChoice>(device, lineOf(device), QStringLiteral("19200,N,8,1"));
     LineChoice &link = *owned;
     LinePoller poller(QStringLiteral("hall"), {0}, std::move(owned), 300);
     std::unique_ptr<Console> console;
@@ -204,9 +205,8 @@ void WatchPollerTest::consoleStartsAndEndsBetweenRounds()
             QVERIFY(console->Form_Load());
             service = std::make_unique<LineService>(*console, [device](int) { return device; });
             service->refresh();
-            connect(service.get(), &LineService::sending, this, [&](const QString &who) {
-                throughConsole += !who.isEmpty();
-            });
+            connect(service.get(), &LineService::sending, this,
+                    [&](const QString &who) { throughConsole += !who.isEmpty(); });
         } else if (round == 2) {
             service.reset();
             console.reset();

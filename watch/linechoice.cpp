@@ -12,8 +12,7 @@ namespace {
 constexpr int kConnectMs = 1000;
 } // namespace
 
-LineChoice::LineChoice(QString device, MSComm::LineFactory lines, QString settings,
-                       QObject *parent)
+LineChoice::LineChoice(QString device, MSComm::LineFactory lines, QString settings, QObject *parent)
     : StatusLink(parent), m_device(std::move(device)), m_settings(std::move(settings)),
       m_lines(std::move(lines))
 {}
@@ -27,8 +26,8 @@ bool LineChoice::open(QString *error)
     m_current = nullptr;
     m_served.reset();
     bool denied = false;
-    if (auto channel = LocalChannel::connectTo(endpointPath(m_device), kConnectMs, nullptr,
-                                               &denied)) {
+    if (auto channel
+        = LocalChannel::connectTo(endpointPath(m_device), kConnectMs, nullptr, &denied)) {
         m_served = std::make_unique<ServedLink>(std::move(channel), m_device, m_settings);
         connect(m_served.get(), &StatusLink::answered, this, &StatusLink::answered);
         m_current = m_served.get();

@@ -22,9 +22,8 @@ ServedLink::ServedLink(std::unique_ptr<LocalChannel> channel, QString device, QS
                  .arg(kPatienceMs / 1000));
     });
     connect(m_channel.get(), &LocalChannel::lineReceived, this, &ServedLink::receive);
-    connect(m_channel.get(), &LocalChannel::closed, this, [this] {
-        fail(QStringLiteral("the console serving %1 went away").arg(m_device));
-    });
+    connect(m_channel.get(), &LocalChannel::closed, this,
+            [this] { fail(QStringLiteral("the console serving %1 went away").arg(m_device)); });
 }
 
 ServedLink::~ServedLink() = default;

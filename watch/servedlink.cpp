@@ -15,11 +15,12 @@ ServedLink::ServedLink(std::unique_ptr<LocalChannel> channel, QString device, QS
 {
     m_patience.setSingleShot(true);
     m_patience.setInterval(kPatienceMs);
+    // Told before the channel is closed, whose end would tell another reason.
     connect(&m_patience, &QTimer::timeout, this, [this] {
-        m_channel->close();
         fail(QStringLiteral("the console serving %1 did not end a query within %2 s")
                  .arg(m_device)
                  .arg(kPatienceMs / 1000));
+        m_channel->close();
     });
     connect(m_channel.get(), &LocalChannel::lineReceived, this, &ServedLink::receive);
     connect(m_channel.get(), &LocalChannel::closed, this,

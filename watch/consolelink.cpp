@@ -31,9 +31,9 @@ ConsoleLink::~ConsoleLink() = default;
 
 bool ConsoleLink::open(QString *error)
 {
-    MSComm &comm = m_console->comm();
-    if (comm.portOpen() || comm.portOpening())
+    if (m_console->port().portOpen() || m_console->port().portOpening())
         return true;
+    MSComm &comm = m_console->comm();
     // A start-up that failed leaves the settings at 19200: the speed is chosen at every opening.
     const bool opened = (m_loaded ? comm.setPortOpen(true) : m_console->Form_Load())
                         && m_console->chooseSpeed(m_settings);

@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/console.h"
 #include "core/lineservice.h"
+#include "link/localendpoint.h"
 #include "sim/anyline.h"
 #include "support/answeringfarend.h"
 #include "support/ptypair.h"
 #include "watch/consolelink.h"
 #include "watch/linechoice.h"
 #include "watch/linepoller.h"
+#include "watch/servedlink.h"
 
 #include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalServer>
 #include <QSignalSpy>
 #include <QTest>
 #include <functional>
@@ -27,6 +32,7 @@ private slots:
     void deadLineDelaysNoOther();
     void consoleStartsAndEndsBetweenRounds();
     void refusalOfServingConsoleIsLineTrouble();
+    void patienceCountsFromGoingOut();
 };
 
 namespace {
@@ -248,6 +254,43 @@ void WatchPollerTest::refusalOfServingConsoleIsLineTrouble()
     QVERIFY2(trouble.first().at(1).toString().contains("not at 9600,N,8,1"),
              qPrintable(trouble.first().at(1).toString()));
     QVERIFY(farEnd.texts().isEmpty());
+}
+
+// A served query waits for the operator without limit; once it has gone out,
+// a console that does not end it fails the line after the patience.
+void WatchPollerTest::patienceCountsFromGoingOut()
+{
+    const QString path = QDir::tempPath() + QStringLiteral("/tst_watchpoller-console");
+    QLocalServer server;
+    QLocalServer::removeServer(path);
+    QVERIFY(server.listen(path));
+    ServedLink link(LocalChannel::connectTo(path, 1000, nullptr), QStringLiteral("hall"),
+                    QStringLiteral("19200,N,8,1"));
+    link.setPatience(200);
+    QVERIFY(server.waitForNewConnection(1000));
+    LocalChannel console(server.nextPendingConnection());
+    QSignalSpy requests(&console, &LocalChannel::lineReceived);
+    QSignalSpy answered(&link, &StatusLink::answered);
+    link.ask(2, Query::LampTime);
+    QTRY_COMPARE(requests.size(), 1);
+    const QJsonObject request
+        = QJsonDocument::fromJson(requests.first().first().toByteArray()).object();
+    QCOMPARE(request.value("command").toString(), QStringLiteral("Command46"));
+    QCOMPARE(request.value("address").toString(), QStringLiteral("A002"));
+    QVERIFY(request.value("background").toBool());
+
+    QTest::qWait(500); // the operator holds a button
+    QVERIFY(answered.isEmpty());
+    QElapsedTimer sinceSent;
+    sinceSent.start();
+    console.send(QJsonDocument(QJsonObject{{"id", request.value("id")}, {"tx", " C R 3 CR "}})
+                     .toJson(QJsonDocument::Compact));
+    QTRY_COMPARE(answered.size(), 1);
+    QVERIFY(sinceSent.elapsed() >= 190);
+    const auto answer = answered.first().first().value<LinkAnswer>();
+    QVERIFY(answer.lineFailed && !answer.answered);
+    QVERIFY2(answer.failure.contains("did not end a query within 0.2 s"),
+             qPrintable(answer.failure));
 }
 
 QTEST_GUILESS_MAIN(WatchPollerTest)

@@ -19,7 +19,7 @@ ServedLink::ServedLink(std::unique_ptr<LocalChannel> channel, QString device, QS
     connect(&m_patience, &QTimer::timeout, this, [this] {
         fail(QStringLiteral("the console serving %1 did not end a query within %2 s")
                  .arg(m_device)
-                 .arg(kPatienceMs / 1000));
+                 .arg(m_patience.interval() / 1000.0));
         m_channel->close();
     });
     connect(m_channel.get(), &LocalChannel::lineReceived, this, &ServedLink::receive);

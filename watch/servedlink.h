@@ -27,6 +27,8 @@ public:
     ~ServedLink() override;
 
     // The console was found before: open while it serves.
+    void setPatience(int ms) { m_patience.setInterval(ms); }
+
     bool open(QString *error) override;
     bool isOpen() const override;
     void ask(int address, Query query) override;

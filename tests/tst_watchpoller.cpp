@@ -31,7 +31,6 @@ private slots:
     void lostLineMarksTheRestDownAndIsReopened();
     void deadLineDelaysNoOther();
     void consoleStartsAndEndsBetweenRounds();
-    void refusalOfServingConsoleIsLineTrouble();
     void patienceCountsFromGoingOut();
 };
 
@@ -227,33 +226,6 @@ void WatchPollerTest::consoleStartsAndEndsBetweenRounds()
     QCOMPARE(up, QList<bool>({true, true, true}));
     QCOMPARE(throughConsole, int(queries().size()));
     QCOMPARE(farEnd.texts().count("CR0"), 3);
-}
-
-// A console serving the line at another speed refuses the watch's queries:
-// the line is in trouble and its projector down, and nothing went out.
-void WatchPollerTest::refusalOfServingConsoleIsLineTrouble()
-{
-    AnsweringFarEnd farEnd;
-    QVERIFY(farEnd.isValid());
-    const QString device = farEnd.slavePath();
-    Console console(lineOf(device));
-    QVERIFY(console.Form_Load());
-    LineService service(console, [device](int) { return device; });
-    service.refresh();
-    LinePoller poller(
-        QStringLiteral("hall"), {0},
-        std::make_unique<LineChoice>(device, lineOf(device), QStringLiteral("9600,N,8,1")), 60000);
-    QSignalSpy trouble(&poller, &LinePoller::lineTrouble);
-    QSignalSpy read(&poller, &LinePoller::projectorRead);
-    QElapsedTimer epoch;
-    epoch.start();
-    poller.start(epoch);
-    QTRY_COMPARE(read.size(), 1);
-    QVERIFY(!read.first().at(0).value<Reading>().up);
-    QCOMPARE(trouble.size(), 1);
-    QVERIFY2(trouble.first().at(1).toString().contains("not at 9600,N,8,1"),
-             qPrintable(trouble.first().at(1).toString()));
-    QVERIFY(farEnd.texts().isEmpty());
 }
 
 // A served query waits for the operator without limit; once it has gone out,

@@ -9,6 +9,7 @@
 
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace {
 
@@ -221,13 +222,24 @@ void LineService::dispatch()
     finishIfDone();
     if (m_inFlight || m_queue.empty() || !m_console.settled() || !m_console.port().portOpen())
         return;
-    // A client's hold waits for the operator's to end; a single command goes
-    // between two of its ticks.
-    const bool hold = m_queue.front().body.contains(QStringLiteral("hold"));
-    if (hold && m_console.m_state.RepeatCode != 0)
+    // A client's hold, and a command asked in the background, wait for the
+    // operator's hold to end; a single command goes between two of its ticks,
+    // and may pass them. Each client's commands keep their order.
+    const bool operatorHolds = m_console.m_state.RepeatCode != 0;
+    QSet<const LocalChannel *> waiting;
+    auto next = m_queue.begin();
+    for (; next != m_queue.end(); ++next) {
+        const bool waits = operatorHolds
+                           && (next->body.contains(QStringLiteral("hold"))
+                               || next->body.value(QStringLiteral("background")).toBool());
+        if (!waits && !waiting.contains(next->client.data()))
+            break;
+        waiting.insert(next->client.data());
+    }
+    if (next == m_queue.end())
         return;
-    Request request = m_queue.front();
-    m_queue.pop_front();
+    Request request = *next;
+    m_queue.erase(next);
     if (const auto it = m_clients.find(request.client.data()); it != m_clients.end())
         --it.value();
     start(request);
@@ -263,6 +275,10 @@ void LineService::start(Request request)
     if (m_inFlight && m_inFlight->hold)
         m_console.m_pressAndHold->fixPrefix(state.AddressPrefix);
     state.AddressPrefix = operatorPrefix;
+    // A background command's reply is its client's alone: no decoder is
+    // chosen for it, so the STATUS line keeps what it shows.
+    if (body.value(QStringLiteral("background")).toBool())
+        state.SendText.clear();
     if (!m_inFlight) // ended by now
         return;
     Q_ASSERT(intent == m_inFlight->intent);

@@ -26,7 +26,9 @@ class LocalEndpoint;
 // A client sends one JSON object a line: {"id", "settings", "address", "log"}
 // and one of "command" (a catalogue id), "hold" with "ms", or "text". It gets
 // {"id", "outcome"} and, when it asked for "log", {"id", "tx"|"rx"} for its
-// own command's traffic.
+// own command's traffic. A command marked "background" (a watch's polling)
+// waits until the operator holds nothing, and its reply stays off the STATUS
+// line.
 class LineService : public QObject
 {
     Q_OBJECT

@@ -7,7 +7,9 @@
 #include "numberreader.h"
 
 #include <QJsonArray>
+#include <algorithm>
 #include <array>
+#include <limits>
 
 namespace status {
 
@@ -432,6 +434,89 @@ QJsonObject toJson(const Value &value)
             },
         },
         value);
+}
+
+namespace {
+
+template<typename T, std::size_t N>
+std::optional<T> named(const KeyRow<T> (&rows)[N], const QJsonValue &name)
+{
+    for (const KeyRow<T> &row : rows) {
+        if (name.toString() == QLatin1StringView(row.name))
+            return row.value;
+    }
+    return std::nullopt;
+}
+
+// The inverse of lampList(): lamps 1..4, each once.
+std::optional<quint8> lampMask(const QJsonValue &lamps)
+{
+    if (!lamps.isArray())
+        return std::nullopt;
+    quint8 mask = 0;
+    for (const QJsonValue lamp : lamps.toArray()) {
+        const qint64 n = lamp.toInteger(0);
+        if (n < 1 || n > 4 || (mask & (1 << (n - 1))))
+            return std::nullopt;
+        mask |= quint8(1 << (n - 1));
+    }
+    return mask;
+}
+
+std::optional<qint64> whole(const QJsonValue &value, qint64 low, qint64 high)
+{
+    const qint64 n = value.toInteger(low - 1);
+    return value.isDouble() && n >= low && n <= high ? std::optional(n) : std::nullopt;
+}
+
+} // namespace
+
+// Each value's form has keys of its own; a form with others is no value.
+std::optional<Value> fromJson(const QJsonObject &o)
+{
+    const auto only = [&o](std::initializer_list<const char *> keys) {
+        return o.size() == qsizetype(keys.size())
+               && std::all_of(keys.begin(), keys.end(),
+                              [&o](const char *key) { return o.contains(QLatin1String(key)); });
+    };
+    const auto at = [&o](const char *key) { return o.value(QLatin1String(key)); };
+    constexpr qint64 kLargest = std::numeric_limits<qint64>::max();
+    if (only({"power"})) {
+        if (const auto s = named(kPower, at("power")))
+            return *s;
+    } else if (only({"input"})) {
+        if (const auto n = whole(at("input"), 1, 4))
+            return InputMode{int(*n)};
+    } else if (only({"top_bottom", "left_right"})) {
+        if (at("top_bottom").isBool() && at("left_right").isBool())
+            return Reversal{at("top_bottom").toBool(), at("left_right").toBool()};
+    } else if (only({"hours"})) {
+        if (const auto n = whole(at("hours"), 0, kLargest))
+            return LampHours{*n};
+    } else if (only({"sensor1_celsius", "sensor2_celsius"})) {
+        if (at("sensor1_celsius").isDouble() && at("sensor2_celsius").isDouble())
+            return Temperatures{at("sensor1_celsius").toDouble(), at("sensor2_celsius").toDouble()};
+    } else if (only({"mute_signal"})) {
+        if (const auto s = named(kMute, at("mute_signal")))
+            return *s;
+    } else if (only({"source"})) {
+        if (at("source").isString())
+            return PcType{at("source").toString()};
+    } else if (only({"reading", "hectopascal"})) {
+        const auto reading = whole(at("reading"), -kLargest, kLargest);
+        const auto hpa = whole(at("hectopascal"), -kLargest, kLargest);
+        if (reading && hpa)
+            return Pressure{*reading, *hpa};
+    } else if (only({"lamp_mode", "lamps_on"})) {
+        const auto mode = whole(at("lamp_mode"), 0, 2);
+        const auto lamps = lampMask(at("lamps_on"));
+        if (mode && lamps)
+            return LampMode{int(*mode), *lamps};
+    } else if (only({"failed_lamps"})) {
+        if (const auto lamps = lampMask(at("failed_lamps")))
+            return LampFailures{*lamps};
+    }
+    return std::nullopt;
 }
 
 } // namespace status

@@ -121,6 +121,8 @@ Fit fit(std::optional<Query> query, QStringView reply, bool complete);
 // The value in a few words ("on", "input 3", "1012 hPa") and as JSON fields.
 QString describe(const Value &value);
 QJsonObject toJson(const Value &value);
+// The value whose JSON form `object` is; none when it is the form of no value.
+std::optional<Value> fromJson(const QJsonObject &object);
 // The numbers 1..4 of the lamps whose bits are set in `mask`.
 QJsonArray lampList(quint8 mask);
 QLatin1StringView nameOf(PowerState state);

@@ -16,5 +16,6 @@ console_add_test(tst_lineservice SOURCES tst_lineservice.cpp support/answeringfa
     ${CONSOLE_TEST_SUPPORT} LIBS console_window)
 target_compile_definitions(tst_lineservice PRIVATE
     PROJECTOR_CTL_PATH="$<TARGET_FILE:projector-ctl>"
-    PROJECTOR_CONSOLE_PATH="$<TARGET_FILE:projector-console>")
-add_dependencies(tst_lineservice projector-ctl projector-console)
+    PROJECTOR_CONSOLE_PATH="$<TARGET_FILE:projector-console>"
+    PROJECTOR_WATCH_PATH="$<TARGET_FILE:projector-watch>")
+add_dependencies(tst_lineservice projector-ctl projector-console projector-watch)

@@ -37,6 +37,7 @@ private slots:
     void clientKilledMidCommand();
     void floodRefused();
     void consoleKilledMidCommand();
+    void watchWaitsForOperatorsHold();
 
 private:
     QProcess &ctl(const QStringList &arguments, const QStringList &asUser = {});
@@ -407,6 +408,58 @@ void LineServiceTest::consoleKilledMidCommand()
             QStringLiteral("TX C R 0 CR   from pid %1 (projector-ctl), uid ").arg(sender).toUtf8()),
         logged.constData());
     file.remove();
+}
+
+// projector-watch polls through the console: nothing of it goes out while the
+// operator holds VOL +, whose ticks keep their rate, and nothing of it shows on
+// the STATUS line; after the release its queries go through.
+void LineServiceTest::watchWaitsForOperatorsHold()
+{
+    constexpr double kDesignMs = 250;
+    QSignalSpy status(&m_window.window->console(), &Console::statusChanged);
+    m_window.press(QStringLiteral("Command1"));
+    QProcess &watch = *m_processes.emplace_back(std::make_unique<QProcess>());
+    watch.start(QStringLiteral(PROJECTOR_WATCH_PATH),
+                {"--line", m_farEnd->slavePath(), "--address", "single", "--period", "1"});
+    QVERIFY(watch.waitForStarted());
+    QTest::qWait(3000);
+    m_window.release(QStringLiteral("Command1"));
+    QByteArray printed;
+    QTRY_VERIFY_WITH_TIMEOUT((printed += watch.readAllStandardOutput()).contains('\n'), 4000);
+
+    const QJsonObject reading
+        = QJsonDocument::fromJson(printed.left(printed.indexOf('\n'))).object();
+    QCOMPARE(reading.value("up").toBool(), true);
+    QCOMPARE(reading.value("power").toString(), QStringLiteral("standby"));
+    QCOMPARE(reading.value("lamp_hours").toInteger(), 12345);
+    // Timed from its going out, not from the wait behind the hold.
+    QVERIFY2(reading.value("reply_seconds").toDouble() < 0.5, printed.constData());
+
+    QList<double> ticks;
+    qsizetype lastTick = -1, firstQuery = -1;
+    const QList<AnsweringFarEnd::Command> commands = m_farEnd->commands();
+    for (qsizetype i = 0; i < commands.size(); ++i) {
+        if (commands.at(i).text == "C09") {
+            ticks << commands.at(i).ms;
+            lastTick = i;
+        } else if (firstQuery < 0) {
+            firstQuery = i;
+        }
+    }
+    QVERIFY2(ticks.size() >= 10 && firstQuery > lastTick, m_farEnd->texts().join(' '));
+    QCOMPARE(m_farEnd->texts().at(firstQuery), QByteArray("CR0"));
+    const double rate = (ticks.last() - ticks.first()) / (ticks.size() - 1);
+    double shortest = kDesignMs * 10, longest = 0;
+    for (qsizetype i = 1; i < ticks.size(); ++i) {
+        shortest = std::min(shortest, ticks.at(i) - ticks.at(i - 1));
+        longest = std::max(longest, ticks.at(i) - ticks.at(i - 1));
+    }
+    qInfo("with the watch waiting: a tick every %.1f ms (%.1f to %.1f)", rate, shortest, longest);
+    QVERIFY2(qAbs(rate - kDesignMs) <= kDesignMs * 0.05,
+             qPrintable(QStringLiteral("a tick every %1 ms").arg(rate)));
+    // VOL + is answered with ACK: whatever the STATUS line showed was the watch's.
+    for (const QVariantList &shown : status)
+        QVERIFY2(shown.value(0).toString().isEmpty(), qPrintable(shown.value(0).toString()));
 }
 
 QTEST_MAIN(LineServiceTest)

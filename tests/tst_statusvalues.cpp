@@ -16,6 +16,8 @@ class tst_StatusValues : public QObject
 private slots:
     void values_data();
     void values();
+    void notValues_data();
+    void notValues();
     void fits_data();
     void fits();
     void everyQueryCodeNamesItsQuery();
@@ -117,6 +119,33 @@ void tst_StatusValues::values()
     QCOMPARE(value ? describe(*value) : QString(), described);
     if (value && !json.isEmpty())
         QCOMPARE(QJsonDocument(toJson(*value)).toJson(QJsonDocument::Compact), json.toUtf8());
+    // The JSON form read back is the same value, of the same kind.
+    if (value) {
+        const auto back = fromJson(toJson(*value));
+        QVERIFY(back);
+        QCOMPARE(back->index(), value->index());
+        QCOMPARE(toJson(*back), toJson(*value));
+        QCOMPARE(describe(*back), described);
+    }
+}
+
+// JSON that is the form of no value reads as none.
+void tst_StatusValues::notValues_data()
+{
+    QTest::addColumn<QString>("json");
+    QTest::newRow("unknown power") << R"({"power":"warm"})";
+    QTest::newRow("input 5") << R"({"input":5})";
+    QTest::newRow("half a reversal") << R"({"top_bottom":true})";
+    QTest::newRow("hours fractional") << R"({"hours":1.5})";
+    QTest::newRow("lamp 5") << R"({"failed_lamps":[5]})";
+    QTest::newRow("lamp twice") << R"({"lamp_mode":1,"lamps_on":[2,2]})";
+    QTest::newRow("extra key") << R"({"power":"on","input":1})";
+}
+
+void tst_StatusValues::notValues()
+{
+    QFETCH(QString, json);
+    QVERIFY(!fromJson(QJsonDocument::fromJson(json.toUtf8()).object()));
 }
 
 // Whether a reply, whole or as far as it came, can answer a command.

@@ -1,10 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/console.h"
+#include "core/lineservice.h"
+#include "link/localendpoint.h"
 #include "sim/anyline.h"
+#include "support/answeringfarend.h"
 #include "support/ptypair.h"
 #include "watch/consolelink.h"
+#include "watch/linechoice.h"
 #include "watch/linepoller.h"
+#include "watch/servedlink.h"
 
 #include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalServer>
 #include <QSignalSpy>
 #include <QTest>
 #include <functional>
@@ -21,6 +30,8 @@ private slots:
     void silentProjectorIsAskedNoMore();
     void lostLineMarksTheRestDownAndIsReopened();
     void deadLineDelaysNoOther();
+    void consoleStartsAndEndsBetweenRounds();
+    void patienceCountsFromGoingOut();
 };
 
 namespace {
@@ -173,6 +184,85 @@ void WatchPollerTest::deadLineDelaysNoOther()
     QTRY_COMPARE_WITH_TIMEOUT(silentRounds.size(), 1, 5000);
     QVERIFY(silentRounds.first().at(2).toLongLong() >= 4 * 500);
     QVERIFY(livelyRounds.first().at(2).toLongLong() < 1000);
+}
+
+// Each round goes the way the line can be taken then: the watch's own line
+// while no console serves it, let go at the round's end so that a console can
+// open it, then through that console, and its own again once it has ended.
+void WatchPollerTest::consoleStartsAndEndsBetweenRounds()
+{
+    AnsweringFarEnd farEnd;
+    QVERIFY(farEnd.isValid());
+    const QString device = farEnd.slavePath();
+    auto owned
+        = std::make_unique<LineChoice>(device, lineOf(device), QStringLiteral("19200,N,8,1"));
+    LineChoice &link = *owned;
+    LinePoller poller(QStringLiteral("hall"), {0}, std::move(owned), 300);
+    std::unique_ptr<Console> console;
+    std::unique_ptr<LineService> service;
+    QList<bool> served, up;
+    int throughConsole = 0;
+    connect(&poller, &LinePoller::projectorRead, this,
+            [&](const Reading &reading) { up << reading.up; });
+    connect(&poller, &LinePoller::roundFinished, this, [&](const QString &, quint64 round) {
+        served << link.served();
+        if (round == 1) {
+            console = std::make_unique<Console>(lineOf(device));
+            QVERIFY(console->Form_Load());
+            service = std::make_unique<LineService>(*console, [device](int) { return device; });
+            service->refresh();
+            connect(service.get(), &LineService::sending, this,
+                    [&](const QString &who) { throughConsole += !who.isEmpty(); });
+        } else if (round == 2) {
+            service.reset();
+            console.reset();
+        }
+    });
+    QElapsedTimer epoch;
+    epoch.start();
+    poller.start(epoch);
+    QTRY_COMPARE_WITH_TIMEOUT(served.size(), 3, 5000);
+    QCOMPARE(served, QList<bool>({false, true, false}));
+    QCOMPARE(up, QList<bool>({true, true, true}));
+    QCOMPARE(throughConsole, int(queries().size()));
+    QCOMPARE(farEnd.texts().count("CR0"), 3);
+}
+
+// A served query waits for the operator without limit; once it has gone out,
+// a console that does not end it fails the line after the patience.
+void WatchPollerTest::patienceCountsFromGoingOut()
+{
+    const QString path = QDir::tempPath() + QStringLiteral("/tst_watchpoller-console");
+    QLocalServer server;
+    QLocalServer::removeServer(path);
+    QVERIFY(server.listen(path));
+    ServedLink link(LocalChannel::connectTo(path, 1000, nullptr), QStringLiteral("hall"),
+                    QStringLiteral("19200,N,8,1"));
+    link.setPatience(200);
+    QVERIFY(server.waitForNewConnection(1000));
+    LocalChannel console(server.nextPendingConnection());
+    QSignalSpy requests(&console, &LocalChannel::lineReceived);
+    QSignalSpy answered(&link, &StatusLink::answered);
+    link.ask(2, Query::LampTime);
+    QTRY_COMPARE(requests.size(), 1);
+    const QJsonObject request
+        = QJsonDocument::fromJson(requests.first().first().toByteArray()).object();
+    QCOMPARE(request.value("command").toString(), QStringLiteral("Command46"));
+    QCOMPARE(request.value("address").toString(), QStringLiteral("A002"));
+    QVERIFY(request.value("background").toBool());
+
+    QTest::qWait(500); // the operator holds a button
+    QVERIFY(answered.isEmpty());
+    QElapsedTimer sinceSent;
+    sinceSent.start();
+    console.send(QJsonDocument(QJsonObject{{"id", request.value("id")}, {"tx", " C R 3 CR "}})
+                     .toJson(QJsonDocument::Compact));
+    QTRY_COMPARE(answered.size(), 1);
+    QVERIFY(sinceSent.elapsed() >= 190);
+    const auto answer = answered.first().first().value<LinkAnswer>();
+    QVERIFY(answer.lineFailed && !answer.answered);
+    QVERIFY2(answer.failure.contains("did not end a query within 0.2 s"),
+             qPrintable(answer.failure));
 }
 
 QTEST_GUILESS_MAIN(WatchPollerTest)

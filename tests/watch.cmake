@@ -5,7 +5,8 @@ console_add_test(tst_watchoutputs SOURCES tst_watchoutputs.cpp LIBS console_watc
 console_add_test(tst_watchconfig SOURCES tst_watchconfig.cpp LIBS console_watch)
 target_compile_definitions(tst_watchconfig PRIVATE
     WATCH_EXAMPLE_CONFIG="${PROJECT_SOURCE_DIR}/packaging/prometheus/projector-watch.conf")
-console_add_test(tst_watchpoller SOURCES tst_watchpoller.cpp support/ptypair.h LIBS console_watch console_sim)
+console_add_test(tst_watchpoller SOURCES tst_watchpoller.cpp support/ptypair.h
+    support/answeringfarend.h LIBS console_watch console_sim)
 console_add_test(tst_watchprogram SOURCES tst_watchprogram.cpp LIBS Qt6::Core)
 target_compile_definitions(tst_watchprogram PRIVATE PROJECTOR_WATCH_PATH="$<TARGET_FILE:projector-watch>")
 add_dependencies(tst_watchprogram projector-watch)

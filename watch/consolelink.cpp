@@ -31,6 +31,8 @@ ConsoleLink::~ConsoleLink() = default;
 
 bool ConsoleLink::open(QString *error)
 {
+    if (m_console->port().portOpen() || m_console->port().portOpening())
+        return true;
     // A start-up that failed leaves the settings at 19200: the speed is chosen at every opening.
     const bool opened = (m_loaded ? m_console->reopen() : m_console->Form_Load())
                         && m_console->chooseSpeed(m_settings);
@@ -43,6 +45,11 @@ bool ConsoleLink::open(QString *error)
 bool ConsoleLink::isOpen() const
 {
     return m_console->port().portOpen();
+}
+
+void ConsoleLink::close()
+{
+    m_console->end();
 }
 
 void ConsoleLink::ask(int address, Query query)

@@ -25,6 +25,8 @@ public:
     bool open(QString *error) override;
     bool isOpen() const override;
     void ask(int address, Query query) override;
+    // Lets the line go, its lock with it; open() takes it again.
+    void close();
 
 private:
     QString m_settings;

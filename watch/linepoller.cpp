@@ -105,6 +105,7 @@ void LinePoller::lineFailed(const QString &description)
 
 void LinePoller::finishRound()
 {
+    m_link->roundEnded();
     const qint64 endedMs = m_epoch.elapsed();
     emit roundFinished(m_name, m_round, endedMs - m_roundStartMs,
                        m_clock.late(m_roundStartMs, endedMs));

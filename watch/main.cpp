@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "board.h"
-#include "consolelink.h"
 #include "jsonline.h"
+#include "linechoice.h"
 #include "lineoutput.h"
 #include "linepoller.h"
 #include "metricsserver.h"
@@ -40,7 +40,8 @@ int main(int argc, char *argv[])
     for (const WatchedLine &line : options->lines) {
         pollers.push_back(std::make_unique<LinePoller>(
             line.name, line.addresses,
-            std::make_unique<ConsoleLink>(
+            std::make_unique<LineChoice>(
+                line.device,
                 [device = line.device](int port) { return port == 1 ? makeLine(device) : nullptr; },
                 line.settings),
             qint64(options->periodSeconds) * 1000));

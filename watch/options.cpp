@@ -47,7 +47,8 @@ std::optional<WatchOptions> parseOptions(const QStringList &arguments)
     parser.setApplicationDescription(QStringLiteral(
         "Polls every projector of one or more lines with the status queries and shows a table "
         "(on a terminal) or one JSON object per projector per round (on a pipe); serves the "
-        "readings to Prometheus on /metrics and to node_exporter's textfile collector."));
+        "readings to Prometheus on /metrics and to node_exporter's textfile collector. A line "
+        "that the console window holds is polled through the window."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption line(

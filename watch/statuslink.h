@@ -33,6 +33,8 @@ public:
     virtual bool isOpen() const = 0;
     // One query at a time: answered() follows every ask().
     virtual void ask(int address, Query query) = 0;
+    // The round is over; the line may be let go until the next opens it.
+    virtual void roundEnded() {}
 
 signals:
     void answered(const watch::LinkAnswer &answer);

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "linechoice.h"
+
+#include "consolelink.h"
+#include "link/localendpoint.h"
+#include "servedlink.h"
+
+namespace watch {
+
+namespace {
+// The endpoint is a local socket: it answers at once or not at all.
+constexpr int kConnectMs = 1000;
+} // namespace
+
+LineChoice::LineChoice(QString device, MSComm::LineFactory lines, QString settings, QObject *parent)
+    : StatusLink(parent), m_device(std::move(device)), m_settings(std::move(settings)),
+      m_lines(std::move(lines))
+{}
+
+LineChoice::~LineChoice() = default;
+
+bool LineChoice::open(QString *error)
+{
+    if (isOpen())
+        return true;
+    m_current = nullptr;
+    m_served.reset();
+    bool denied = false;
+    if (auto channel
+        = LocalChannel::connectTo(endpointPath(m_device), kConnectMs, nullptr, &denied)) {
+        m_served = std::make_unique<ServedLink>(std::move(channel), m_device, m_settings);
+        connect(m_served.get(), &StatusLink::answered, this, &StatusLink::answered);
+        m_current = m_served.get();
+        return true;
+    }
+    if (denied) {
+        if (error)
+            *error = QStringLiteral("a console holds %1 and serves it to those who may use the "
+                                    "device; this user may not (permission denied)")
+                         .arg(m_device);
+        return false;
+    }
+    if (!m_own) {
+        m_own = std::make_unique<ConsoleLink>(m_lines, m_settings);
+        connect(m_own.get(), &StatusLink::answered, this, &StatusLink::answered);
+    }
+    m_current = m_own.get();
+    return m_own->open(error);
+}
+
+bool LineChoice::isOpen() const
+{
+    return m_current && m_current->isOpen();
+}
+
+void LineChoice::ask(int address, Query query)
+{
+    m_current->ask(address, query);
+}
+
+void LineChoice::roundEnded()
+{
+    if (m_own && m_current == m_own.get())
+        m_own->close();
+}
+
+bool LineChoice::served() const
+{
+    return m_served && m_current == m_served.get();
+}
+
+} // namespace watch

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "statuslink.h"
+
+#include <QTimer>
+#include <memory>
+
+class LocalChannel;
+
+namespace watch {
+
+// A line that a console holds and serves: each query goes to the console as a
+// background command, which it sends once the operator holds nothing and the
+// line has settled, and whose reply it keeps off its STATUS line.
+class ServedLink : public StatusLink
+{
+    Q_OBJECT
+
+public:
+    // How long a query may take once it has gone out; the wait for the
+    // operator before it goes is not counted.
+    static constexpr int kPatienceMs = 30000;
+
+    ServedLink(std::unique_ptr<LocalChannel> channel, QString device, QString settings,
+               QObject *parent = nullptr);
+    ~ServedLink() override;
+
+    // The console was found before: open while it serves.
+    void setPatience(int ms) { m_patience.setInterval(ms); }
+
+    bool open(QString *error) override;
+    bool isOpen() const override;
+    void ask(int address, Query query) override;
+
+private:
+    void receive(const QByteArray &line);
+    void fail(const QString &description);
+
+    std::unique_ptr<LocalChannel> m_channel;
+    QString m_device, m_settings;
+    qint64 m_id = 0;
+    bool m_asking = false;
+    QTimer m_patience;
+};
+
+} // namespace watch

@@ -16,14 +16,7 @@ ConsoleLink::ConsoleLink(MSComm::LineFactory lines, const QString &settings, QOb
         if (!m_asking)
             return;
         m_asking = false;
-        using Result = Outcome::Result;
-        LinkAnswer answer;
-        answer.answered = outcome.result == Result::Answered || outcome.result == Result::Refused;
-        answer.value = outcome.value;
-        answer.milliseconds = outcome.milliseconds;
-        answer.lineFailed = outcome.result == Result::LineFailed;
-        answer.failure = outcome.failure;
-        emit answered(answer);
+        emit answered(LinkAnswer::of(outcome, outcome.value));
     });
 }
 
@@ -54,8 +47,7 @@ void ConsoleLink::close()
 
 void ConsoleLink::ask(int address, Query query)
 {
-    m_console->chooseAddress(
-        address == 0 ? QString() : QStringLiteral("A%1").arg(address, 3, 10, QLatin1Char('0')));
+    m_console->chooseAddress(addressPrefix(address));
     m_asking = true;
     m_console->send(QLatin1String(buttonFor(query)));
 }

@@ -47,8 +47,7 @@ void ServedLink::ask(int address, Query query)
     const QJsonObject request{
         {QStringLiteral("id"), ++m_id},
         {QStringLiteral("settings"), m_settings},
-        {QStringLiteral("address"),
-         address == 0 ? QString() : QStringLiteral("A%1").arg(address, 3, 10, QLatin1Char('0'))},
+        {QStringLiteral("address"), addressPrefix(address)},
         {QStringLiteral("command"), QLatin1String(buttonFor(query))},
         {QStringLiteral("log"), true}, // its "tx" starts the patience
         {QStringLiteral("background"), true}};
@@ -72,15 +71,7 @@ void ServedLink::receive(const QByteArray &line)
     m_asking = false;
     const wire::ClientOutcome client
         = wire::fromJson(message.value(QStringLiteral("outcome")).toObject());
-    using Result = Outcome::Result;
-    const Result result = client.outcome.result;
-    LinkAnswer answer;
-    answer.answered = result == Result::Answered || result == Result::Refused;
-    answer.value = status::fromJson(client.value);
-    answer.milliseconds = client.outcome.milliseconds;
-    answer.lineFailed = result == Result::LineFailed;
-    answer.failure = client.outcome.failure;
-    emit answered(answer);
+    emit answered(LinkAnswer::of(client.outcome, status::fromJson(client.value)));
 }
 
 void ServedLink::fail(const QString &description)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/outcome.h"
 #include "statusquery.h"
 
 #include <QObject>
@@ -17,7 +18,26 @@ struct LinkAnswer
     qint64 milliseconds = 0;            // from the query until its reply
     bool lineFailed = false;            // the line refused the query or went away
     QString failure;
+
+    // What an outcome of the console says of the query; `value` as it read.
+    static LinkAnswer of(const Outcome &outcome, std::optional<status::Value> value)
+    {
+        using Result = Outcome::Result;
+        LinkAnswer answer;
+        answer.answered = outcome.result == Result::Answered || outcome.result == Result::Refused;
+        answer.value = std::move(value);
+        answer.milliseconds = outcome.milliseconds;
+        answer.lineFailed = outcome.result == Result::LineFailed;
+        answer.failure = outcome.failure;
+        return answer;
+    }
 };
+
+// The address prefix of projector `address`; 0: the projector without one.
+inline QString addressPrefix(int address)
+{
+    return address == 0 ? QString() : QStringLiteral("A%1").arg(address, 3, 10, QLatin1Char('0'));
+}
 
 // One line as the watch uses it: ask one projector one query, hear back once.
 // Address 0 is the projector on the line without an address.

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tables.h"
 
+#include "codes.h"
+
 #include <QStringList>
+#include <string_view>
 
 namespace status {
 
@@ -14,26 +17,28 @@ std::optional<QString> lookUp(const QList<TableRow> &table, const QString &key)
     return std::nullopt;
 }
 
-// The texts are shown to the operator exactly as the projector's documentation words
-// them, misspellings and odd spacing included.
+namespace {
+
+// The rows of a code table, keyed as the STATUS line's trace shows the code
+// ("80" as " 8 0").
+template<typename T, std::size_t N>
+QList<TableRow> rowsOf(const CodeRow<T> (&codes)[N])
+{
+    QList<TableRow> rows;
+    for (const CodeRow<T> &row : codes) {
+        QString key;
+        for (const char c : std::string_view(row.code))
+            key.append(QLatin1Char(' ')).append(QLatin1Char(c));
+        rows.append({key, QLatin1String(row.text)});
+    }
+    return rows;
+}
+
+} // namespace
+
 const QList<TableRow> &powerStatusTable()
 {
-    static const QList<TableRow> table = {
-        {QStringLiteral(" 0 0"), QStringLiteral(" Power ON")},
-        {QStringLiteral(" 8 0"), QStringLiteral(" Stand by")},
-        {QStringLiteral(" 4 0"), QStringLiteral(" Count down")},
-        {QStringLiteral(" 2 0"), QStringLiteral(" Cooling down")},
-        {QStringLiteral(" 1 0"), QStringLiteral(" Power Fail")},
-        {QStringLiteral(" 0 8"), QStringLiteral(" Temperature Warning(Power ON)")},
-        {QStringLiteral(" 0 2"), QStringLiteral(" NO Key input ")},
-        {QStringLiteral(" 0 4"), QStringLiteral(" Lamp OFF by PWR Management")},
-        {QStringLiteral(" 2 8"), QStringLiteral(" Temperature Warning & cooling down")},
-        {QStringLiteral(" 2 4"),
-         QStringLiteral(" Lamp OFF & Tempereture Warning by PWR Management")},
-        {QStringLiteral(" 8 8"), QStringLiteral(" Temperature Warning and recoverd")},
-        {QStringLiteral(" 2 1"), QStringLiteral(" Cooling down (All Lamp FAIL)")},
-        {QStringLiteral(" 8 1"), QStringLiteral(" Cooling down & sutandby (All Lamp FAIL)")},
-    };
+    static const QList<TableRow> table = rowsOf(kPowerCodes);
     return table;
 }
 
@@ -50,25 +55,13 @@ const QList<TableRow> &inputModeTable()
 
 const QList<TableRow> &reversalTable()
 {
-    static const QList<TableRow> table = {
-        {QStringLiteral(" 1 1"), QStringLiteral(" Normally")},
-        {QStringLiteral(" 1 0"), QStringLiteral(" Top/Bottom reversal")},
-        {QStringLiteral(" 0 1"), QStringLiteral(" Left/Right reversal")},
-        {QStringLiteral(" 0 0"), QStringLiteral(" Top/Bottom , Left/Right reversal")},
-    };
+    static const QList<TableRow> table = rowsOf(kReversalCodes);
     return table;
 }
 
 const QList<TableRow> &muteSignalTable()
 {
-    static const QList<TableRow> table = {
-        {QStringLiteral(" 0 0"), QStringLiteral(" Video & Audio mute OFF")},
-        {QStringLiteral(" 0 1"), QStringLiteral(" Video mute ON")},
-        {QStringLiteral(" 0 2"), QStringLiteral(" Audio mute ON")},
-        {QStringLiteral(" 0 3"), QStringLiteral(" Video & Audio mute ON")},
-        {QStringLiteral(" 8 0"), QStringLiteral(" No signal")},
-        {QStringLiteral(" F F"), QStringLiteral(" Stand by")},
-    };
+    static const QList<TableRow> table = rowsOf(kMuteCodes);
     return table;
 }
 

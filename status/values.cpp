@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "values.h"
 
+#include "codes.h"
 #include "overloaded.h"
 
 #include "decoders.h"
@@ -36,51 +37,13 @@ constexpr std::array<QueryRow, 10> kQueries = {{
 }};
 
 template<typename T>
-struct KeyRow
-{
-    const char *key;
-    T value;
-    const char *name;
-};
-
-constexpr KeyRow<PowerState> kPower[] = {
-    {"00", PowerState::On, "on"},
-    {"80", PowerState::Standby, "standby"},
-    {"40", PowerState::CountDown, "count-down"},
-    {"20", PowerState::CoolingDown, "cooling-down"},
-    {"10", PowerState::PowerFail, "power-fail"},
-    {"08", PowerState::TemperatureWarning, "temperature-warning"},
-    {"02", PowerState::NoKeyInput, "no-key-input"},
-    {"04", PowerState::LampOffByPowerManagement, "lamp-off-power-management"},
-    {"28", PowerState::TemperatureWarningCoolingDown, "temperature-warning-cooling-down"},
-    {"24", PowerState::LampOffTemperatureWarning, "lamp-off-temperature-warning"},
-    {"88", PowerState::TemperatureWarningRecovered, "temperature-warning-recovered"},
-    {"21", PowerState::CoolingDownAllLampsFailed, "cooling-down-all-lamps-failed"},
-    {"81", PowerState::StandbyAllLampsFailed, "standby-all-lamps-failed"},
-};
-
-constexpr KeyRow<MuteSignal> kMute[] = {
-    {"00", MuteSignal::Off, "off"},
-    {"01", MuteSignal::Video, "video"},
-    {"02", MuteSignal::Audio, "audio"},
-    {"03", MuteSignal::VideoAndAudio, "video-and-audio"},
-    {"80", MuteSignal::NoSignal, "no-signal"},
-    {"FF", MuteSignal::Standby, "standby"},
-};
-
-// Reversal replies: "0" marks a reversal, left/right first, then top/bottom.
-constexpr KeyRow<Reversal> kReversal[] = {
-    {"11", {false, false}, "normal"},
-    {"10", {true, false}, "top-bottom"},
-    {"01", {false, true}, "left-right"},
-    {"00", {true, true}, "top-bottom-left-right"},
-};
+using KeyRow = CodeRow<T>;
 
 template<typename T, std::size_t N>
 const KeyRow<T> *findKey(const KeyRow<T> (&rows)[N], QStringView reply)
 {
     for (const KeyRow<T> &row : rows) {
-        if (reply.startsWith(QLatin1StringView(row.key)))
+        if (reply.startsWith(QLatin1StringView(row.code)))
             return &row;
     }
     return nullptr;
@@ -91,7 +54,7 @@ template<typename T, std::size_t N>
 bool beginsKey(const KeyRow<T> (&rows)[N], QStringView reply)
 {
     for (const KeyRow<T> &row : rows) {
-        if (QLatin1StringView(row.key).startsWith(reply))
+        if (QLatin1StringView(row.code).startsWith(reply))
             return true;
     }
     return false;
@@ -207,13 +170,13 @@ bool mayBegin(Query query, QStringView reply)
         return true;
     switch (query) {
     case Query::Power:
-        return reply.size() < 2 && beginsKey(kPower, reply);
+        return reply.size() < 2 && beginsKey(kPowerCodes, reply);
     case Query::Input:
         return false;
     case Query::Reversal:
-        return reply.size() < 2 && beginsKey(kReversal, reply);
+        return reply.size() < 2 && beginsKey(kReversalCodes, reply);
     case Query::MuteSignal:
-        return reply.size() < 2 && beginsKey(kMute, reply);
+        return reply.size() < 2 && beginsKey(kMuteCodes, reply);
     case Query::LampMode:
         return reply.size() < 2 && reply.at(0) >= QLatin1Char('0')
                && reply.at(0) <= QLatin1Char('2');
@@ -254,7 +217,7 @@ std::optional<Value> readValue(Query query, QStringView reply)
 {
     switch (query) {
     case Query::Power:
-        if (const auto *row = findKey(kPower, reply))
+        if (const auto *row = findKey(kPowerCodes, reply))
             return row->value;
         return std::nullopt;
     case Query::Input:
@@ -262,11 +225,11 @@ std::optional<Value> readValue(Query query, QStringView reply)
             return InputMode{reply.at(0).unicode() - '0'};
         return std::nullopt;
     case Query::Reversal:
-        if (const auto *row = findKey(kReversal, reply))
+        if (const auto *row = findKey(kReversalCodes, reply))
             return row->value;
         return std::nullopt;
     case Query::MuteSignal:
-        if (const auto *row = findKey(kMute, reply))
+        if (const auto *row = findKey(kMuteCodes, reply))
             return row->value;
         return std::nullopt;
     case Query::LampMode:
@@ -329,7 +292,7 @@ Fit fit(std::optional<Query> query, QStringView reply, bool complete)
 
 QLatin1StringView nameOf(PowerState state)
 {
-    for (const auto &row : kPower) {
+    for (const auto &row : kPowerCodes) {
         if (row.value == state)
             return QLatin1StringView(row.name);
     }
@@ -338,7 +301,7 @@ QLatin1StringView nameOf(PowerState state)
 
 QLatin1StringView nameOf(MuteSignal state)
 {
-    for (const auto &row : kMute) {
+    for (const auto &row : kMuteCodes) {
         if (row.value == state)
             return QLatin1StringView(row.name);
     }
@@ -359,7 +322,7 @@ namespace {
 
 QString reversalName(Reversal r)
 {
-    for (const auto &row : kReversal) {
+    for (const auto &row : kReversalCodes) {
         if (row.value.topBottom == r.topBottom && row.value.leftRight == r.leftRight)
             return QLatin1StringView(row.name);
     }
@@ -482,7 +445,7 @@ std::optional<Value> fromJson(const QJsonObject &o)
     const auto at = [&o](const char *key) { return o.value(QLatin1String(key)); };
     constexpr qint64 kLargest = std::numeric_limits<qint64>::max();
     if (only({"power"})) {
-        if (const auto s = named(kPower, at("power")))
+        if (const auto s = named(kPowerCodes, at("power")))
             return *s;
     } else if (only({"input"})) {
         if (const auto n = whole(at("input"), 1, 4))
@@ -497,7 +460,7 @@ std::optional<Value> fromJson(const QJsonObject &o)
         if (at("sensor1_celsius").isDouble() && at("sensor2_celsius").isDouble())
             return Temperatures{at("sensor1_celsius").toDouble(), at("sensor2_celsius").toDouble()};
     } else if (only({"mute_signal"})) {
-        if (const auto s = named(kMute, at("mute_signal")))
+        if (const auto s = named(kMuteCodes, at("mute_signal")))
             return *s;
     } else if (only({"source"})) {
         if (at("source").isString())

@@ -200,7 +200,7 @@ int main(int argc, char *argv[])
     });
     // The line the window holds is served to projector-ctl on this computer.
     LineService service(window.console(), [&ports](int port) { return ports.device(port); });
-    QObject::connect(&service, &LineService::sending, &log, &TrafficLog::setSender);
+    log.setSenderOf([&service](quint64 intent) { return service.senderOf(intent); });
     QObject::connect(&service, &LineService::problem, &app, &tell);
     window.Form_Load();
     service.refresh();

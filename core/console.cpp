@@ -233,6 +233,9 @@ quint64 Console::press(const QString &id)
     if (!button)
         return 0;
     return enqueue([this, button](quint64 intent) {
+        // The repetition is this press's now: a timed hold under way no longer ends it.
+        m_holdTimer.stop();
+        m_holding = nullptr;
         return begin(intent, QLatin1String(button->name),
                      [&] { return m_pressAndHold->press(*button); });
     });
@@ -250,12 +253,14 @@ quint64 Console::hold(const QString &id, int ms)
     if (!button)
         return 0;
     return enqueue([this, button, ms](quint64 intent) {
+        m_holdTimer.stop();
+        m_holding = button;
         if (!begin(intent, QLatin1String(button->name),
                    [&] { return m_pressAndHold->press(*button); })) {
+            m_holding = nullptr;
             m_pressAndHold->release(*button);
             return false;
         }
-        m_holding = button;
         m_holdTimer.start(ms);
         return true;
     });

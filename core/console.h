@@ -98,8 +98,9 @@ signals:
     void outcome(const Outcome &outcome);
     // The line has settled and nothing is queued (see settled()).
     void becameSettled();
-    // The bytes of a command left / characters came in / the line went away.
-    void transmitted(const QString &text);
+    // The bytes of a command of `intent` left / characters came in / the line
+    // went away.
+    void transmitted(const QString &text, quint64 intent);
     void arrived(const QString &characters);
     void lineLost(const QString &description);
     // The port refused a command.

@@ -30,14 +30,16 @@ LineService::LineService(Console &console, std::function<QString(int)> deviceOf,
     connect(&m_console, &Console::lineLost, this, &LineService::refresh, Qt::QueuedConnection);
     // After the console's own handler: the hold has been released by then.
     connect(&m_console.m_holdTimer, &ConsoleTimer::timeout, this, &LineService::holdReleased);
-    connect(&m_console, &Console::transmitted, this, [this](const QString &text) {
+    connect(&m_console, &Console::transmitted, this, [this](const QString &text, quint64 intent) {
         if (m_inFlight && m_inFlight->hold && !m_inFlight->released) {
-            m_inFlight->sentAny = true;
-            if (m_console.m_holding
-                && m_console.m_state.RepeatCode != m_console.m_holding->repeatCode)
+            if (intent == m_inFlight->intent)
+                m_inFlight->sentAny = true;
+            // The operator's press ends the console's timed hold.
+            else if (!m_inFlight->calling && !m_console.m_holding)
                 operatorTookOver();
         }
-        event("tx", text);
+        if (m_inFlight && intent == m_inFlight->intent)
+            event("tx", text);
     });
     connect(&m_console, &Console::arrived, this,
             [this](const QString &characters) { event("rx", characters); });
@@ -56,6 +58,14 @@ LineService::~LineService()
 QString LineService::endpoint() const
 {
     return m_endpoint->path();
+}
+
+QString LineService::senderOf(quint64 intent) const
+{
+    if (!m_inFlight || intent != m_inFlight->intent)
+        return {};
+    const LocalChannel *client = m_inFlight->request.client;
+    return client ? client->peer() : QStringLiteral("a client gone");
 }
 
 void LineService::refresh()
@@ -90,7 +100,7 @@ void LineService::stopServing(const QString &why)
     if (m_inFlight) {
         const Request request = m_inFlight->request;
         m_inFlight.reset();
-        emit sending(QString());
+        m_console.m_traffic->setSender(0, QString());
         refuse(request.client, request.id, QStringLiteral("%1 during the command").arg(why));
     }
     const QList<LocalChannel *> clients = m_clients.keys();
@@ -260,7 +270,6 @@ void LineService::start(Request request)
 
     const QString operatorPrefix
         = std::exchange(state.AddressPrefix, body.value(QStringLiteral("address")).toString());
-    emit sending(request.client ? request.client->peer() : QStringLiteral("a client gone"));
     // The number the console gives this intent: its outcomes may come before
     // the call returns.
     flight.intent = m_console.m_intents + 1;
@@ -291,7 +300,6 @@ void LineService::start(Request request)
     if (!m_inFlight->hold) {
         // The operator's next commands are the operator's again.
         m_console.m_traffic->setSender(0, QString());
-        emit sending(QString());
     }
     finishIfDone();
 }
@@ -320,7 +328,6 @@ void LineService::holdReleased()
         return;
     m_inFlight->released = true;
     m_console.m_traffic->setSender(0, QString());
-    emit sending(QString());
     finishIfDone();
 }
 

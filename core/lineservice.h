@@ -49,11 +49,11 @@ public:
     // Also checked by itself a few times a second and when the line is lost.
     void refresh();
     QString endpoint() const;
+    // Whose command of `intent` is: "pid 4242 (projector-ctl), uid 0" for a
+    // client's under way; empty for the operator's.
+    QString senderOf(quint64 intent) const;
 
 signals:
-    // Commands sent from now on are `who`'s ("pid 4242 (projector-ctl), uid 0");
-    // empty: the operator's again.
-    void sending(const QString &who);
     // Serving the line failed; the console goes on without serving it.
     void problem(const QString &description);
 

@@ -21,9 +21,16 @@ bool PressAndHold::send(const char *code)
     return sent;
 }
 
+void PressAndHold::rememberSender()
+{
+    m_intent = m_traffic.senderIntent();
+    m_name = m_traffic.senderName();
+}
+
 bool PressAndHold::press(const commands::Hold &button)
 {
     m_fixedPrefix.reset();
+    rememberSender();
     if (button.isMenuArrow()) {
         if (m_state.CursorMode == 1) {
             m_timers.timer2.setInterval(150);
@@ -56,8 +63,16 @@ void PressAndHold::Timer1_Timer()
     // what is queued would keep the projector moving after the release.
     if (m_comm.outBufferCount() > 0)
         return;
-    if (const commands::Hold *held = commands::holdForRepeatCode(m_state.RepeatCode))
-        send(held->code);
+    const commands::Hold *held = commands::holdForRepeatCode(m_state.RepeatCode);
+    if (!held)
+        return;
+    // A command sent between two ticks (a click, a client's) leaves the ticks
+    // the press's.
+    const quint64 intent = m_traffic.senderIntent();
+    const QString name = m_traffic.senderName();
+    m_traffic.setSender(m_intent, m_name);
+    send(held->code);
+    m_traffic.setSender(intent, name);
 }
 
 void PressAndHold::release(const commands::Hold &button)

@@ -25,10 +25,13 @@ public:
 
 private:
     bool send(const char *code);
+    void rememberSender();
 
     WindowState &m_state;
     Traffic &m_traffic;
     const MSComm &m_comm;
     SenderTimers m_timers;
     std::optional<QString> m_fixedPrefix;
+    quint64 m_intent = 0; // of the press; its ticks are its commands
+    QString m_name;
 };

@@ -37,7 +37,7 @@ bool Traffic::Hyouji(const QString &text, quint8 mode)
             emit refused(m_comm.errorDescription());
             return false;
         }
-        emit transmitted(text);
+        emit transmitted(text, m_intent);
         const QString &prefix = m_state.AddressPrefix;
         const QStringView code = QStringView(text).startsWith(prefix)
                                      ? QStringView(text).mid(prefix.size()).chopped(1)

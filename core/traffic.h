@@ -47,6 +47,8 @@ public:
 
     // The next command sent belongs to `intent` and is called `name`.
     void setSender(quint64 intent, const QString &name);
+    quint64 senderIntent() const { return m_intent; }
+    QString senderName() const { return m_name; }
     // Nothing waits for a reply and the line is quiet.
     bool idle() const { return m_replies.idle(m_clock.nowMs()); }
     // The line went away: every command still waiting ends with it.
@@ -61,7 +63,7 @@ signals:
     void received();
     void replyWindowEnded();
     // The bytes of a command left for the line / characters came in from it.
-    void transmitted(const QString &text);
+    void transmitted(const QString &text, quint64 intent);
     void arrived(const QString &characters);
     // A command has ended; idle() holds once nothing waits any more.
     void settled(const Outcome &outcome);

@@ -68,8 +68,9 @@ void TrafficLog::follow(Console &console)
     m_comm = &console.port();
     connect(&console.port(), &QObject::destroyed, this, [this] { m_comm = nullptr; });
     // What arrived before a transmission is written before it.
-    connect(&console, &Console::transmitted, this, [this](const QString &text) {
+    connect(&console, &Console::transmitted, this, [this](const QString &text, quint64 intent) {
         write("RX", m_rx.windowEnded(m_clock.elapsed()));
+        m_sender = m_senderOf ? m_senderOf(intent) : QString();
         write("TX", {trace(text)});
     });
     connect(&console, &Console::arrived, this, [this](const QString &characters) {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 class Console;
 class MSComm;
@@ -37,8 +38,12 @@ public:
     // Writes the reply still being received, as the end of its window does.
     void flush();
 
-    // Transmissions from now on are named as `who`'s; empty: the operator's.
-    void setSender(const QString &who) { m_sender = who; }
+    // Who sent the command of an intent ("pid 4242 (projector-ctl), uid 0");
+    // empty: the operator.
+    void setSenderOf(std::function<QString(quint64 intent)> senderOf)
+    {
+        m_senderOf = std::move(senderOf);
+    }
 
 signals:
     // A line could not be written; told once for each spell of failures.
@@ -61,4 +66,5 @@ private:
     bool m_failing = false;
     bool m_failedOnce = false;
     QString m_sender;
+    std::function<QString(quint64)> m_senderOf;
 };

@@ -91,7 +91,7 @@ void RemoteSession::receive(const QByteArray &line)
     if (m_relay) {
         Console &relay = m_relay->console;
         if (message.contains(QStringLiteral("tx")))
-            emit relay.transmitted(message.value(QStringLiteral("tx")).toString());
+            emit relay.transmitted(message.value(QStringLiteral("tx")).toString(), m_id);
         if (message.contains(QStringLiteral("rx")))
             emit relay.arrived(message.value(QStringLiteral("rx")).toString());
     }

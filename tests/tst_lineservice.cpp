@@ -33,6 +33,7 @@ private slots:
     void twoClientsAtOnce();
     void clientBetweenHoldTicks();
     void clientHolds();
+    void operatorPressesDuringClientHold_data();
     void operatorPressesDuringClientHold();
     void clientKilledMidCommand();
     void floodRefused();
@@ -258,39 +259,60 @@ void LineServiceTest::clientBetweenHoldTicks()
 }
 
 // A client's hold repeats at its rate for its projector, whatever the operator
-// chooses meanwhile, and ends in the outcome of its last command.
+// chooses or clicks meanwhile, and ends in the outcome of its last command;
+// each command is named as its sender's.
 void LineServiceTest::clientHolds()
 {
+    QStringList senders;
+    connect(&m_window.window->console(), &Console::transmitted, this,
+            [&](const QString &, quint64 intent) { senders << m_service->senderOf(intent); });
     QProcess &client
         = ctl({QStringLiteral("--json"), QStringLiteral("--address"), QStringLiteral("2"),
                QStringLiteral("--hold"), QStringLiteral("1100"), QStringLiteral("VOL +")});
     QTRY_COMPARE(m_farEnd->texts().size(), 2);
     m_window.choose(QStringLiteral("Option5")); // "001"
+    m_window.click(QStringLiteral("Command44")); // STATUS, between two ticks
     QVERIFY(finish(client));
     QCOMPARE(client.exitCode(), 0);
     const QList<QJsonObject> outcomes = jsonLines(client);
     QCOMPARE(outcomes.size(), 1);
     QCOMPARE(outcomes.first().value("sent").toString(), QStringLiteral(" A 0 0 2 C 0 9 CR "));
     QCOMPARE(outcomes.first().value("result").toString(), QStringLiteral("answered"));
-    QCOMPARE(m_farEnd->texts(), QByteArrayList(5, "A002C09")); // at 0, 250, ..., 1000 ms
-    m_window.click(QStringLiteral("Command44"));               // STATUS
-    QTRY_COMPARE(m_farEnd->texts().size(), 6);
-    QCOMPARE(m_farEnd->texts().last(), QByteArray("A001CR0"));
+    QByteArrayList ticks = m_farEnd->texts();
+    QCOMPARE(ticks.takeAt(2), QByteArray("A001CR0"));
+    QCOMPARE(ticks, QByteArrayList(5, "A002C09")); // at 0, 250, ..., 1000 ms
+    QCOMPARE(senders.size(), 6);
+    QCOMPARE(senders.takeAt(2), QString());
+    QVERIFY2(senders.count(senders.first()) == 5 && senders.first().contains(u"projector-ctl"),
+             qPrintable(senders.join(u'|')));
+}
+
+void LineServiceTest::operatorPressesDuringClientHold_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<int>("heldOnMs");
+    QTest::newRow("ZOOM +, every 50 ms") << QStringLiteral("Command15") << QByteArray("C47") << 300;
+    QTest::newRow("VOL +, the client's own") << QStringLiteral("Command1") << QByteArray("C09")
+                                             << 600;
 }
 
 // The operator's press takes the repetition over; the client's time does not end it.
 void LineServiceTest::operatorPressesDuringClientHold()
 {
+    QFETCH(QString, button);
+    QFETCH(QByteArray, code);
+    QFETCH(int, heldOnMs);
     QProcess &client
         = ctl({QStringLiteral("--hold"), QStringLiteral("500"), QStringLiteral("VOL +")});
     QTRY_COMPARE(m_farEnd->texts().size(), 1);
-    m_window.press(QStringLiteral("Command15")); // ZOOM +, every 50 ms
+    m_window.press(button);
     QVERIFY(finish(client));
     const double clientEnded = m_farEnd->commands().last().ms;
-    QTest::qWait(300);
-    m_window.release(QStringLiteral("Command15"));
+    QTest::qWait(heldOnMs);
+    m_window.release(button);
     QVERIFY(m_farEnd->commands().last().ms > clientEnded + 200);
-    QCOMPARE(m_farEnd->commands().last().text, QByteArray("C47"));
+    QCOMPARE(m_farEnd->commands().last().text, code);
 }
 
 // The command under way ends as any does; the line is in order for the next.

@@ -39,6 +39,8 @@ public:
     ~ConsoleTimer() override;
 
     void setInterval(int ms);
+    // The interval from the next start(); a running timer keeps its deadline.
+    void setNextInterval(int ms) { m_interval = ms; }
     int interval() const { return m_interval; }
     void setSingleShot(bool singleShot);
     bool isSingleShot() const { return m_singleShot; }

@@ -35,7 +35,10 @@ Console::Console(MSComm::LineFactory lines, Clock &clock, QObject *parent)
     connect(traffic, &Traffic::transmitted, this, &Console::transmitted);
     connect(traffic, &Traffic::arrived, this, &Console::arrived);
     connect(traffic, &Traffic::refused, this, &Console::refused);
-    connect(traffic, &Traffic::settled, this, &Console::outcome);
+    connect(traffic, &Traffic::settled, this, [this](const Outcome &outcome) {
+        restoreWindows(outcome.intent);
+        emit this->outcome(outcome);
+    });
     connect(traffic, &Traffic::becameIdle, this, &Console::runQueue);
     connect(traffic, &Traffic::replyWindowEnded, this, &Console::replyWindowEnded);
     connect(&m_comm, &MSComm::lineWarning, this, &Console::lineWarning);
@@ -53,8 +56,10 @@ Console::Console(MSComm::LineFactory lines, Clock &clock, QObject *parent)
     connect(&m_comm, &MSComm::portOpened, this, [this] { m_fallbackPort = 0; });
     m_holdTimer.setSingleShot(true);
     connect(&m_holdTimer, &ConsoleTimer::timeout, this, [this] {
+        const quint64 intent = m_holdIntent;
         if (const commands::Hold *held = std::exchange(m_holding, nullptr))
             m_pressAndHold->release(*held);
+        emit holdEnded(intent);
         runQueue();
     });
 }
@@ -182,10 +187,47 @@ void Console::fail(quint64 intent, const QString &name, const QString &descripti
 bool Console::begin(quint64 intent, const QString &name, const std::function<bool()> &sendFirst)
 {
     m_traffic->setSender(intent, name);
-    if (sendFirst())
+    const bool sent = sendFirst();
+    // Ticks of a hold carry their press's intent; anything else sent is nobody's.
+    m_traffic->setSender(0, QString());
+    if (sent)
         return true;
     fail(intent, name, m_comm.errorDescription());
     return false;
+}
+
+bool Console::beginFor(const For &asked, quint64 intent, const QString &name, bool holds,
+                       const std::function<bool()> &sendFirst)
+{
+    const Windows before{intent, m_timer2.interval(), m_timer4.interval()};
+    const QString chosen = std::exchange(m_state.AddressPrefix, asked.address);
+    const bool sent = begin(intent, name, sendFirst);
+    if (sent && holds)
+        m_pressAndHold->fixPrefix(asked.address);
+    m_state.AddressPrefix = chosen;
+    // No decoder is chosen for a reply that is not the operator's to see.
+    if (asked.background)
+        m_state.SendText.clear();
+    if (!holds && sent) {
+        m_windowsAfter = before;
+        m_windowsAfter->ownWindow = m_timer2.interval();
+        m_windowsAfter->ownHold = m_timer4.interval();
+    }
+    return sent;
+}
+
+// The reply window and display hold that a command For another set give way to
+// the operator's, unless the operator has set others since.
+void Console::restoreWindows(quint64 intent)
+{
+    if (!m_windowsAfter || m_windowsAfter->intent != intent)
+        return;
+    const Windows w = *std::exchange(m_windowsAfter, std::nullopt);
+    if (m_timer2.interval() != w.ownWindow || m_timer4.interval() != w.ownHold)
+        return;
+    // What is shown stays for as long as the command's own hold said.
+    m_timer2.setNextInterval(w.replyWindow);
+    m_timer4.setNextInterval(w.displayHold);
 }
 
 quint64 Console::enqueue(std::function<bool(quint64)> intent)
@@ -220,6 +262,24 @@ quint64 Console::send(const QString &id)
     });
 }
 
+quint64 Console::send(const QString &id, const For &asked)
+{
+    const commands::OneShot *button = commands::findOneShot(id);
+    if (!button)
+        return 0;
+    return enqueue([this, button, asked](quint64 intent) {
+        return beginFor(asked, intent, button->name, false,
+                        [&] { return m_sender->click(*button); });
+    });
+}
+
+quint64 Console::sendText(const QString &typed, const For &asked)
+{
+    return enqueue([this, typed, asked](quint64 intent) {
+        return beginFor(asked, intent, typed, false, [&] { return m_sender->sendManual(typed); });
+    });
+}
+
 quint64 Console::sendText(const QString &typed)
 {
     return enqueue([this, typed](quint64 intent) {
@@ -234,8 +294,7 @@ quint64 Console::press(const QString &id)
         return 0;
     return enqueue([this, button](quint64 intent) {
         // The repetition is this press's now: a timed hold under way no longer ends it.
-        m_holdTimer.stop();
-        m_holding = nullptr;
+        stopHold();
         return begin(intent, QLatin1String(button->name),
                      [&] { return m_pressAndHold->press(*button); });
     });
@@ -249,19 +308,46 @@ void Console::release(const QString &id)
 
 quint64 Console::hold(const QString &id, int ms)
 {
+    return enqueueHold(id, ms, std::nullopt);
+}
+
+quint64 Console::hold(const QString &id, int ms, const For &asked)
+{
+    return enqueueHold(id, ms, asked);
+}
+
+quint64 Console::enqueueHold(const QString &id, int ms, std::optional<For> asked)
+{
     const commands::Hold *button = commands::findHold(id);
     if (!button)
         return 0;
-    return enqueue([this, button, ms](quint64 intent) {
-        m_holdTimer.stop();
+    return enqueue([this, button, ms, asked](quint64 intent) {
+        stopHold();
         m_holding = button;
-        if (!begin(intent, QLatin1String(button->name),
-                   [&] { return m_pressAndHold->press(*button); })) {
+        m_holdIntent = intent;
+        const QString name = QLatin1String(button->name);
+        const auto press = [&] { return m_pressAndHold->press(*button); };
+        if (!(asked ? beginFor(*asked, intent, name, true, press) : begin(intent, name, press))) {
             m_holding = nullptr;
             m_pressAndHold->release(*button);
+            emit holdEnded(intent);
             return false;
         }
         m_holdTimer.start(ms);
         return true;
     });
+}
+
+// A hold under way stops repeating by its time: its repetition is taken over.
+void Console::stopHold()
+{
+    m_holdTimer.stop();
+    if (std::exchange(m_holding, nullptr))
+        emit holdEnded(m_holdIntent);
+}
+
+void Console::endHold(quint64 intent)
+{
+    if (m_holding && m_holdIntent == intent)
+        m_holdTimer.start(0);
 }

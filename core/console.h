@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CommandSender;
 class PressAndHold;
@@ -69,6 +70,27 @@ public:
     quint64 sendText(const QString &typed);
     void chooseAddress(const QString &prefix) { setAddressPrefix(prefix); }
 
+    // A command asked by another program through the line the console serves:
+    // for the projector at `address` whatever the window has chosen (a hold's
+    // ticks keep it), and in the `background` (polling), its reply kept off the
+    // STATUS line. The reply window and display hold it sets are its own: the
+    // operator's come back once it has ended.
+    struct For
+    {
+        QString address;
+        bool background = false;
+    };
+    quint64 send(const QString &id, const For &asked);
+    quint64 hold(const QString &id, int ms, const For &asked);
+    quint64 sendText(const QString &typed, const For &asked);
+    // The number the next intent gets: its outcomes may come before the call
+    // that makes it has returned.
+    quint64 nextIntent() const { return m_intents + 1; }
+    // A repeating button is held, by the operator or by hold().
+    bool repeating() const { return m_state.RepeatCode != 0; }
+    // Ends the hold of `intent` at once, if it is still under way.
+    void endHold(quint64 intent);
+
     // How intents go out: as they come (the window: the operator decides when
     // to click), or each only once the line has settled - the reply to the
     // previous command came, or its window ended and the line stayed quiet -
@@ -109,10 +131,11 @@ signals:
     void lineWarning(const QString &description);
     // The reply window of the latest command ended.
     void replyWindowEnded();
+    // The hold of `intent` ended: its time was up, endHold() ended it, a press
+    // took the repetition over, or the port refused its first command.
+    void holdEnded(quint64 intent);
 
 private:
-    // Runs its clients' commands through the console's own road.
-    friend class LineService;
     // Tests look at the window's variables and timers as they stand.
     friend class ConsoleProbe;
 
@@ -125,6 +148,11 @@ private:
     void runQueue();
     void fail(quint64 intent, const QString &name, const QString &description);
     bool begin(quint64 intent, const QString &name, const std::function<bool()> &sendFirst);
+    bool beginFor(const For &asked, quint64 intent, const QString &name, bool holds,
+                  const std::function<bool()> &sendFirst);
+    quint64 enqueueHold(const QString &id, int ms, std::optional<For> asked);
+    void stopHold();
+    void restoreWindows(quint64 intent);
 
     WindowState m_state;
     MSComm m_comm;
@@ -136,6 +164,15 @@ private:
     std::deque<std::pair<quint64, std::function<bool(quint64)>>> m_queue;
     quint64 m_intents = 0;
     const commands::Hold *m_holding = nullptr; // held by hold()
+    quint64 m_holdIntent = 0;
     ConsoleTimer m_holdTimer;
+    // The operator's reply window and display hold, for after a command For another.
+    struct Windows
+    {
+        quint64 intent = 0;
+        int replyWindow = 0, displayHold = 0; // the operator's
+        int ownWindow = 0, ownHold = 0;       // as the command set them
+    };
+    std::optional<Windows> m_windowsAfter;
     qint16 m_fallbackPort = 0; // the port to go back to if the opening fails
 };

@@ -4,8 +4,6 @@
 #include "console.h"
 #include "link/localendpoint.h"
 #include "outcomewire.h"
-#include "pressandhold.h"
-#include "traffic.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -28,18 +26,15 @@ LineService::LineService(Console &console, std::function<QString(int)> deviceOf,
     connect(&m_console, &Console::outcome, this, &LineService::ended);
     connect(&m_console, &Console::becameSettled, this, &LineService::scheduleDispatch);
     connect(&m_console, &Console::lineLost, this, &LineService::refresh, Qt::QueuedConnection);
-    // After the console's own handler: the hold has been released by then.
-    connect(&m_console.m_holdTimer, &ConsoleTimer::timeout, this, &LineService::holdReleased);
-    connect(&m_console, &Console::transmitted, this, [this](const QString &text, quint64 intent) {
-        if (m_inFlight && m_inFlight->hold && !m_inFlight->released) {
-            if (intent == m_inFlight->intent)
-                m_inFlight->sentAny = true;
-            // The operator's press ends the console's timed hold.
-            else if (!m_inFlight->calling && !m_console.m_holding)
-                operatorTookOver();
-        }
+    connect(&m_console, &Console::holdEnded, this, [this](quint64 intent) {
         if (m_inFlight && intent == m_inFlight->intent)
-            event("tx", text);
+            holdReleased();
+    });
+    connect(&m_console, &Console::transmitted, this, [this](const QString &text, quint64 intent) {
+        if (!m_inFlight || intent != m_inFlight->intent)
+            return;
+        m_inFlight->sentAny = true;
+        event("tx", text);
     });
     connect(&m_console, &Console::arrived, this,
             [this](const QString &characters) { event("rx", characters); });
@@ -100,7 +95,6 @@ void LineService::stopServing(const QString &why)
     if (m_inFlight) {
         const Request request = m_inFlight->request;
         m_inFlight.reset();
-        m_console.m_traffic->setSender(0, QString());
         refuse(request.client, request.id, QStringLiteral("%1 during the command").arg(why));
     }
     const QList<LocalChannel *> clients = m_clients.keys();
@@ -199,7 +193,7 @@ void LineService::gone(LocalChannel *channel)
     if (m_inFlight && m_inFlight->request.client == channel) {
         m_inFlight->request.client = nullptr;
         if (m_inFlight->hold && !m_inFlight->released)
-            m_console.m_holdTimer.start(0);
+            m_console.endHold(m_inFlight->intent);
     }
     channel->deleteLater();
 }
@@ -235,7 +229,7 @@ void LineService::dispatch()
     // A client's hold, and a command asked in the background, wait for the
     // operator's hold to end; a single command goes between two of its ticks,
     // and may pass them. Each client's commands keep their order.
-    const bool operatorHolds = m_console.m_state.RepeatCode != 0;
+    const bool operatorHolds = m_console.repeating();
     QSet<const LocalChannel *> waiting;
     auto next = m_queue.begin();
     for (; next != m_queue.end(); ++next) {
@@ -257,50 +251,27 @@ void LineService::dispatch()
 
 void LineService::start(Request request)
 {
-    WindowState &state = m_console.m_state;
-    ConsoleTimer &replyWindow = m_console.m_timer2;
-    ConsoleTimer &displayHold = m_console.m_timer4;
     const QJsonObject &body = request.body;
     m_inFlight.emplace();
     InFlight &flight = *m_inFlight;
     flight.request = request;
     flight.hold = body.contains(QStringLiteral("hold"));
-    flight.replyWindow = replyWindow.interval();
-    flight.displayHold = displayHold.interval();
-
-    const QString operatorPrefix
-        = std::exchange(state.AddressPrefix, body.value(QStringLiteral("address")).toString());
-    // The number the console gives this intent: its outcomes may come before
-    // the call returns.
-    flight.intent = m_console.m_intents + 1;
+    const Console::For asked{body.value(QStringLiteral("address")).toString(),
+                             body.value(QStringLiteral("background")).toBool()};
+    // Its outcomes may come before the call returns.
+    flight.intent = m_console.nextIntent();
     quint64 intent = 0;
     if (flight.hold)
         intent = m_console.hold(body.value(QStringLiteral("hold")).toString(),
-                                body.value(QStringLiteral("ms")).toInt());
+                                body.value(QStringLiteral("ms")).toInt(), asked);
     else if (body.contains(QStringLiteral("command")))
-        intent = m_console.send(body.value(QStringLiteral("command")).toString());
+        intent = m_console.send(body.value(QStringLiteral("command")).toString(), asked);
     else
-        intent = m_console.sendText(body.value(QStringLiteral("text")).toString());
-    if (m_inFlight && m_inFlight->hold)
-        m_console.m_pressAndHold->fixPrefix(state.AddressPrefix);
-    state.AddressPrefix = operatorPrefix;
-    // A background command's reply is its client's alone: no decoder is
-    // chosen for it, so the STATUS line keeps what it shows.
-    if (body.value(QStringLiteral("background")).toBool())
-        state.SendText.clear();
+        intent = m_console.sendText(body.value(QStringLiteral("text")).toString(), asked);
     if (!m_inFlight) // ended by now
         return;
     Q_ASSERT(intent == m_inFlight->intent);
     m_inFlight->calling = false;
-    // A refused press holds nothing: the hold ended with its failure.
-    if (m_inFlight->hold && !m_console.m_holding)
-        m_inFlight->released = true;
-    m_inFlight->ownWindow = replyWindow.interval();
-    m_inFlight->ownHold = displayHold.interval();
-    if (!m_inFlight->hold) {
-        // The operator's next commands are the operator's again.
-        m_console.m_traffic->setSender(0, QString());
-    }
     finishIfDone();
 }
 
@@ -313,21 +284,11 @@ void LineService::ended(const Outcome &outcome)
     finishIfDone();
 }
 
-// The operator pressed a button during a client's hold: the repetition is the
-// operator's now, and ends with the operator's release, not the client's.
-void LineService::operatorTookOver()
-{
-    m_console.m_holdTimer.stop();
-    m_console.m_holding = nullptr;
-    holdReleased();
-}
-
 void LineService::holdReleased()
 {
     if (!m_inFlight || !m_inFlight->hold || m_inFlight->released)
         return;
     m_inFlight->released = true;
-    m_console.m_traffic->setSender(0, QString());
     finishIfDone();
 }
 
@@ -344,16 +305,6 @@ void LineService::finishIfDone()
     if (flight.hold && !flight.sentAny && flight.ended == 0) {
         m_inFlight->latest.result = Outcome::Result::LineFailed;
         m_inFlight->latest.failure = m_console.port().errorDescription();
-    }
-    // The reply window the client's command set is not the operator's.
-    ConsoleTimer &replyWindow = m_console.m_timer2;
-    ConsoleTimer &displayHold = m_console.m_timer4;
-    if (!flight.hold && replyWindow.interval() == flight.ownWindow
-        && displayHold.interval() == flight.ownHold) {
-        if (replyWindow.interval() != flight.replyWindow)
-            replyWindow.setInterval(flight.replyWindow);
-        if (displayHold.interval() != flight.displayHold)
-            displayHold.setInterval(flight.displayHold);
     }
     const InFlight finished = std::move(*m_inFlight);
     m_inFlight.reset();

@@ -74,8 +74,6 @@ private:
         bool sentAny = false;
         int ended = 0;
         Outcome latest;
-        int replyWindow = 0, displayHold = 0; // the operator's, kept for after it
-        int ownWindow = 0, ownHold = 0;       // as the client's command set them
     };
 
     void arrived(LocalChannel *channel);
@@ -89,7 +87,6 @@ private:
     void start(Request request);
     void ended(const Outcome &outcome);
     void holdReleased();
-    void operatorTookOver();
     void finishIfDone();
     void event(const char *kind, const QJsonValue &value);
     void stopServing(const QString &why);

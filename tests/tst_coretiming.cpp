@@ -22,6 +22,7 @@ private slots:
     void replyWindowAndDisplayHold();
     void pacedCommandWaitsForTheLineToSettle_data();
     void pacedCommandWaitsForTheLineToSettle();
+    void commandForAnotherKeepsTheOperatorsChoices();
 
 private:
     // Characters from the projector, read as the event loop reads them.
@@ -172,6 +173,23 @@ void tst_CoreTiming::pacedCommandWaitsForTheLineToSettle()
     QCOMPARE(sentAt(), QList<qint64>{0});
     until(nextSentAt);
     QCOMPARE(sentAt(), (QList<qint64>{0, nextSentAt}));
+}
+
+// Another program's REAL for 002 goes out with its own address and 2000 ms
+// window; the operator's STATUS after it keeps the operator's address and
+// the 500 ms window.
+void tst_CoreTiming::commandForAnotherKeepsTheOperatorsChoices()
+{
+    m_console->chooseAddress(QStringLiteral("A001"));
+    QVERIFY(m_console->send(QStringLiteral("Command10"), Console::For{QStringLiteral("A002")}));
+    m_clock->advanceTo(3000);
+    QVERIFY(m_console->settled());
+    QVERIFY(m_console->send(QStringLiteral("Command44")));
+    m_clock->advance(499);
+    QCOMPARE(m_console->rxd(), QString());
+    m_clock->advance(1);
+    QCOMPARE(m_console->rxd(), QStringLiteral(" X X X X"));
+    QCOMPARE(m_line->writes, (QList<QByteArray>{"A002CF IMAGE REAL\r", "A001CR0\r"}));
 }
 
 QTEST_GUILESS_MAIN(tst_CoreTiming)

@@ -49,7 +49,8 @@ void measure(MainWindow &window, FarEnd &far, const Hold &hold)
     far.take();
     int ticks = 0;
     const QMetaObject::Connection counting
-        = QObject::connect(&ConsoleProbe(window.console()).timer(1), &ConsoleTimer::timeout, &far, [&ticks] { ++ticks; });
+        = QObject::connect(&ConsoleProbe(window.console()).timer(1), &ConsoleTimer::timeout, &far,
+                           [&ticks] { ++ticks; });
 
     const double pressedAt = far.now();
     mouse(button, QEvent::MouseButtonPress);

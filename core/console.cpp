@@ -12,8 +12,8 @@ Console::Console(MSComm::LineFactory lines, QObject *parent)
 {}
 
 Console::Console(MSComm::LineFactory lines, Clock &clock, QObject *parent)
-    : QObject(parent), m_comm(std::move(lines)), m_timer1(clock), m_timer2(clock),
-      m_timer4(clock), m_holdTimer(clock)
+    : QObject(parent), m_comm(std::move(lines)), m_timer1(clock), m_timer2(clock), m_timer4(clock),
+      m_holdTimer(clock)
 {
     m_comm.setObjectName(QStringLiteral("MSComm1"));
     const int intervals[] = {200, 500, 0, 1000};

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "outcome.h"
 #include "clock.h"
+#include "outcome.h"
 #include "replymatcher.h"
 
 #include <QObject>

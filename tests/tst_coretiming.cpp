@@ -47,8 +47,7 @@ void tst_CoreTiming::init()
         },
         *m_clock);
     m_sentAt.clear();
-    connect(m_console.get(), &Console::transmitted, this,
-            [this] { m_sentAt << m_clock->nowMs(); });
+    connect(m_console.get(), &Console::transmitted, this, [this] { m_sentAt << m_clock->nowMs(); });
     QVERIFY(m_console->Form_Load());
 }
 
@@ -74,14 +73,14 @@ void tst_CoreTiming::holdRepeatsAtItsRate_data()
                                          << QList<qint64>{0, 250, 500, 750, 1000};
     QTest::newRow("SELECT: every 500 ms")
         << QStringLiteral("Command6") << QByteArray("C3F\r") << QList<qint64>{0, 500, 1000};
-    QTest::newRow("UP before any menu: every 200 ms") << QStringLiteral("Command5")
-                                                      << QByteArray("C3C\r")
-                                                      << QList<qint64>{0, 200, 400, 600, 800, 1000};
+    QTest::newRow("UP before any menu: every 200 ms")
+        << QStringLiteral("Command5") << QByteArray("C3C\r")
+        << QList<qint64>{0, 200, 400, 600, 800, 1000};
     QList<qint64> every50;
     for (qint64 ms = 0; ms <= 1100; ms += 50)
         every50 << ms;
-    QTest::newRow("FOCUS -: every 50 ms") << QStringLiteral("Command37") << QByteArray("C4A\r")
-                                          << every50;
+    QTest::newRow("FOCUS -: every 50 ms")
+        << QStringLiteral("Command37") << QByteArray("C4A\r") << every50;
 }
 
 // Held for 1.125 s and released by the console: the first command at the press,

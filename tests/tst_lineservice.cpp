@@ -270,7 +270,7 @@ void LineServiceTest::clientHolds()
         = ctl({QStringLiteral("--json"), QStringLiteral("--address"), QStringLiteral("2"),
                QStringLiteral("--hold"), QStringLiteral("1100"), QStringLiteral("VOL +")});
     QTRY_COMPARE(m_farEnd->texts().size(), 2);
-    m_window.choose(QStringLiteral("Option5")); // "001"
+    m_window.choose(QStringLiteral("Option5"));  // "001"
     m_window.click(QStringLiteral("Command44")); // STATUS, between two ticks
     QVERIFY(finish(client));
     QCOMPARE(client.exitCode(), 0);
@@ -293,8 +293,8 @@ void LineServiceTest::operatorPressesDuringClientHold_data()
     QTest::addColumn<QByteArray>("code");
     QTest::addColumn<int>("heldOnMs");
     QTest::newRow("ZOOM +, every 50 ms") << QStringLiteral("Command15") << QByteArray("C47") << 300;
-    QTest::newRow("VOL +, the client's own") << QStringLiteral("Command1") << QByteArray("C09")
-                                             << 600;
+    QTest::newRow("VOL +, the client's own")
+        << QStringLiteral("Command1") << QByteArray("C09") << 600;
 }
 
 // The operator's press takes the repetition over; the client's time does not end it.

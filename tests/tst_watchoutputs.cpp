@@ -178,10 +178,11 @@ void WatchOutputsTest::stalledReaderHoldsNothingUp()
     ::fcntl(ends[0], F_SETFL, O_NONBLOCK);
     char buffer[65536];
     QTRY_VERIFY_WITH_TIMEOUT(([&] {
-        for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0;)
-            got.append(buffer, n);
-        return output.waiting() == 0 && got.endsWith('\n');
-    }()), 5000);
+                                 for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+                                     got.append(buffer, n);
+                                 return output.waiting() == 0 && got.endsWith('\n');
+                             }()),
+                             5000);
     const QList<QByteArray> lines = got.chopped(1).split('\n');
     QCOMPARE(lines.size(), count - output.dropped());
     int previous = -1;

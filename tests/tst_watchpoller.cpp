@@ -211,9 +211,10 @@ void WatchPollerTest::consoleStartsAndEndsBetweenRounds()
             QVERIFY(console->Form_Load());
             service = std::make_unique<LineService>(*console, [device](int) { return device; });
             service->refresh();
-            connect(console.get(), &Console::transmitted, this, [&](const QString &, quint64 intent) {
-                throughConsole += !service->senderOf(intent).isEmpty();
-            });
+            connect(console.get(), &Console::transmitted, this,
+                    [&](const QString &, quint64 intent) {
+                        throughConsole += !service->senderOf(intent).isEmpty();
+                    });
         } else if (round == 2) {
             service.reset();
             console.reset();

@@ -44,13 +44,12 @@ bool ServedLink::isOpen() const
 void ServedLink::ask(int address, Query query)
 {
     m_asking = true;
-    const QJsonObject request{
-        {QStringLiteral("id"), ++m_id},
-        {QStringLiteral("settings"), m_settings},
-        {QStringLiteral("address"), addressPrefix(address)},
-        {QStringLiteral("command"), QLatin1String(buttonFor(query))},
-        {QStringLiteral("log"), true}, // its "tx" starts the patience
-        {QStringLiteral("background"), true}};
+    const QJsonObject request{{QStringLiteral("id"), ++m_id},
+                              {QStringLiteral("settings"), m_settings},
+                              {QStringLiteral("address"), addressPrefix(address)},
+                              {QStringLiteral("command"), QLatin1String(buttonFor(query))},
+                              {QStringLiteral("log"), true}, // its "tx" starts the patience
+                              {QStringLiteral("background"), true}};
     m_channel->send(QJsonDocument(request).toJson(QJsonDocument::Compact));
     if (!isOpen())
         fail(QStringLiteral("the console serving %1 went away").arg(m_device));

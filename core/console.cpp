@@ -122,26 +122,6 @@ bool Console::chooseSpeed(const QString &settings)
     return true;
 }
 
-bool Console::click(const commands::OneShot &button)
-{
-    return m_sender->click(button);
-}
-
-bool Console::sendManual(const QString &typed)
-{
-    return m_sender->sendManual(typed);
-}
-
-void Console::press(const commands::Hold &button)
-{
-    m_pressAndHold->press(button);
-}
-
-void Console::release(const commands::Hold &button)
-{
-    m_pressAndHold->release(button);
-}
-
 bool Console::reopen()
 {
     return m_comm.portOpen() || m_comm.setPortOpen(true);

@@ -44,14 +44,6 @@ public:
     // Applies "19200,N,8,1" or "9600,N,8,1". A refused setting returns false,
     // the previous one kept and port().errorDescription() saying why.
     bool chooseSpeed(const QString &settings);
-    // "", "AFFF" or "A001".."A004".
-    void setAddressPrefix(const QString &prefix) { m_state.AddressPrefix = prefix; }
-
-    bool click(const commands::OneShot &button);
-    bool sendManual(const QString &typed);
-    void press(const commands::Hold &button);
-    void release(const commands::Hold &button);
-
     // Opens the chosen port again after it closed or failed to open; false
     // with port().errorDescription() saying why.
     bool reopen();
@@ -68,7 +60,8 @@ public:
     quint64 hold(const QString &id, int ms);
     // "SEND": the typed text behind the address prefix.
     quint64 sendText(const QString &typed);
-    void chooseAddress(const QString &prefix) { setAddressPrefix(prefix); }
+    // "", "AFFF" or "A001".."A004".
+    void chooseAddress(const QString &prefix) { m_state.AddressPrefix = prefix; }
 
     // A command asked by another program through the line the console serves:
     // for the projector at `address` whatever the window has chosen (a hold's

@@ -108,7 +108,7 @@ int main(int argc, char *argv[])
         tell(console.port().errorDescription());
         return LineFailed;
     }
-    console.setAddressPrefix(options->addressPrefix);
+    console.chooseAddress(options->addressPrefix);
 
     Session session(console);
     int exit = runJobs(options->jobs, options->json, [&session, &doing](const Job &job) {

@@ -22,8 +22,13 @@ Rig &console()
 
 bool send(Rig &c, const QString &prefix, const QString &typed)
 {
-    c.console.setAddressPrefix(prefix);
-    return c.console.sendManual(typed);
+    bool refused = false;
+    const QMetaObject::Connection telling
+        = QObject::connect(&c.console, &Console::refused, [&refused] { refused = true; });
+    c.console.chooseAddress(prefix);
+    c.console.sendText(typed);
+    QObject::disconnect(telling);
+    return !refused;
 }
 
 QString sentText(Rig &c)

@@ -103,7 +103,7 @@ Shown shownNow(Console &c)
 
 void setAddressPrefix(Console &c, const QString &prefix)
 {
-    c.console.setAddressPrefix(prefix);
+    c.console.chooseAddress(prefix);
 }
 
 QString addressPrefix(Console &c)

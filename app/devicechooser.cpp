@@ -163,7 +163,7 @@ void DeviceChooser::choose(const QString &device)
         m_window.switchPort(qint16(m_port), qint16(3 - m_port));
 }
 
-QString DeviceChooser::describe(const QString &device) const
+QString DeviceChooser::describe(const QString &device, const QList<SerialDevice> &present) const
 {
     if (device == QLatin1String(kSimulated))
         return QStringLiteral("simulated projectors");
@@ -172,9 +172,9 @@ QString DeviceChooser::describe(const QString &device) const
     if (isNetworkDevice(device))
         return QStringLiteral("serial device server %1").arg(device);
     const QString target = QFileInfo(device).canonicalFilePath();
-    for (const SerialDevice &present : serialDevices(m_byIdDir)) {
-        if (present.path == device || (!target.isEmpty() && present.location == target))
-            return present.label();
+    for (const SerialDevice &one : present) {
+        if (one.path == device || (!target.isEmpty() && one.location == target))
+            return one.label();
     }
     return QStringLiteral("%1 (not present)").arg(device);
 }
@@ -182,9 +182,10 @@ QString DeviceChooser::describe(const QString &device) const
 void DeviceChooser::describePorts()
 {
     QStringList ports;
+    const QList<SerialDevice> present = serialDevices(m_byIdDir);
     for (int port : {1, 2}) {
         const QString text
-            = QStringLiteral("COM%1: %2").arg(port).arg(describe(m_devices.device(port)));
+            = QStringLiteral("COM%1: %2").arg(port).arg(describe(m_devices.device(port), present));
         auto *option = m_window.control<QRadioButton>(optionName(port));
         option->setToolTip(text + QStringLiteral("\nRight-click to choose the device."));
         option->setAccessibleDescription(text);

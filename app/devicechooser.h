@@ -38,7 +38,12 @@ public:
     QLineEdit *addressBox() const { return m_address; }
 
     // How a device is named to the user.
-    QString describe(const QString &device) const;
+    QString describe(const QString &device) const
+    {
+        return describe(device, serialDevices(m_byIdDir));
+    }
+    // The same among the devices `present`.
+    QString describe(const QString &device, const QList<SerialDevice> &present) const;
 
 private:
     void fillDevices();

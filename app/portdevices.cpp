@@ -52,11 +52,10 @@ void PortDevices::overrideForThisRun(int port, const QString &device)
 
 void PortDevices::choose(int port, const QString &device)
 {
-    m_devices.at(port - 1) = device;
     QSettings settings = userSettings();
     settings.setValue(key(port), device);
     settings.sync();
-    emit changed(port);
+    overrideForThisRun(port, device);
 }
 
 MSComm::LineFactory PortDevices::lines()

@@ -10,11 +10,6 @@
 #include <cstdio>
 #include <functional>
 
-// What a child of bench-startup marks on its way to the first frame, in
-// milliseconds of the monotonic clock, and prints for the parent. Fonts is
-// when the font database had been read, on a thread beside the others.
-enum Mark { Main, QtStarted, Fonts, Layout, Serial, Painted, Marks };
-
 // Ends the event loop once the window's first expose has been painted and
 // flushed: the expose repaints synchronously, so its return is the first frame.
 class FirstFrame : public QObject

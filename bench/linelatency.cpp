@@ -7,6 +7,7 @@
 #include "ctl/remotesession.h"
 #include "link/lineforms.h"
 #include "link/localendpoint.h"
+#include "stats.h"
 #include "tests/support/answeringfarend.h"
 
 #include <QCoreApplication>
@@ -16,17 +17,6 @@
 #include <cstdio>
 
 namespace {
-
-struct Figures
-{
-    double median = 0, p99 = 0;
-};
-
-Figures figuresOf(QList<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms[std::min<qsizetype>(ms.size() - 1, ms.size() * 99 / 100)]};
-}
 
 template<typename Run>
 QList<double> measure(int rounds, const Run &run)
@@ -61,7 +51,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<LocalChannel> channel;
     for (int i = 0; i < 100 && !channel; ++i) {
         QTest::qWait(50);
-        channel = LocalChannel::connectTo(endpointPath(served.slavePath()), 1000, nullptr);
+        channel = LocalChannel::connectTo(endpointPath(served.slavePath()), 1000);
     }
     if (!channel)
         qFatal("the console does not serve %s", qPrintable(served.slavePath()));
@@ -80,7 +70,12 @@ int main(int argc, char *argv[])
     console.terminate();
     console.waitForFinished();
 
-    const Figures a = figuresOf(alone), t = figuresOf(through);
+    struct Figures
+    {
+        double median, p99;
+    };
+    const Figures a{quantile(alone, 0.5), quantile(alone, 0.99)};
+    const Figures t{quantile(through, 0.5), quantile(through, 0.99)};
     std::printf("STATUS round trip, %d rounds each, ms\n", rounds);
     std::printf("  line of its own:     median %.3f  p99 %.3f\n", a.median, a.p99);
     std::printf("  through the console: median %.3f  p99 %.3f\n", t.median, t.p99);

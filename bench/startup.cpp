@@ -25,9 +25,6 @@
 
 namespace {
 
-// The marks each child prints.
-enum Mark { Main, QtStarted, Fonts, Layout, Serial, Painted, Marks };
-
 constexpr const char *kPhaseNames[Marks]
     = {"exec to main",        "Qt start",   "fonts (beside)", "building the layout",
        "serial line opening", "first paint"};

@@ -6,6 +6,11 @@
 #include <algorithm>
 #include <chrono>
 
+// What a child of bench-startup marks on its way to the first frame, in
+// milliseconds of the monotonic clock, and prints for the parent. Fonts is
+// when the font database had been read, on a thread beside the others.
+enum Mark { Main, QtStarted, Fonts, Layout, Serial, Painted, Marks };
+
 // Linear interpolation between the two nearest ranks; 0 for no values.
 inline double quantile(QList<double> values, double q)
 {

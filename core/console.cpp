@@ -176,17 +176,20 @@ bool Console::begin(quint64 intent, const QString &name, const std::function<boo
     return false;
 }
 
-bool Console::beginFor(const For &asked, quint64 intent, const QString &name, bool holds,
-                       const std::function<bool()> &sendFirst)
+// As begin(), for the operator or for another program as `asked` says.
+bool Console::beginFor(const std::optional<For> &asked, quint64 intent, const QString &name,
+                       bool holds, const std::function<bool()> &sendFirst)
 {
+    if (!asked)
+        return begin(intent, name, sendFirst);
     const Windows before{intent, m_timer2.interval(), m_timer4.interval()};
-    const QString chosen = std::exchange(m_state.AddressPrefix, asked.address);
+    const QString chosen = std::exchange(m_state.AddressPrefix, asked->address);
     const bool sent = begin(intent, name, sendFirst);
     if (sent && holds)
-        m_pressAndHold->fixPrefix(asked.address);
+        m_pressAndHold->fixPrefix(asked->address);
     m_state.AddressPrefix = chosen;
     // No decoder is chosen for a reply that is not the operator's to see.
-    if (asked.background)
+    if (asked->background)
         m_state.SendText.clear();
     if (!holds && sent) {
         m_windowsAfter = before;
@@ -232,17 +235,7 @@ void Console::runQueue()
         emit becameSettled();
 }
 
-quint64 Console::send(const QString &id)
-{
-    const commands::OneShot *button = commands::findOneShot(id);
-    if (!button)
-        return 0;
-    return enqueue([this, button](quint64 intent) {
-        return begin(intent, button->name, [&] { return m_sender->click(*button); });
-    });
-}
-
-quint64 Console::send(const QString &id, const For &asked)
+quint64 Console::send(const QString &id, const std::optional<For> &asked)
 {
     const commands::OneShot *button = commands::findOneShot(id);
     if (!button)
@@ -253,17 +246,10 @@ quint64 Console::send(const QString &id, const For &asked)
     });
 }
 
-quint64 Console::sendText(const QString &typed, const For &asked)
+quint64 Console::sendText(const QString &typed, const std::optional<For> &asked)
 {
     return enqueue([this, typed, asked](quint64 intent) {
         return beginFor(asked, intent, typed, false, [&] { return m_sender->sendManual(typed); });
-    });
-}
-
-quint64 Console::sendText(const QString &typed)
-{
-    return enqueue([this, typed](quint64 intent) {
-        return begin(intent, typed, [&] { return m_sender->sendManual(typed); });
     });
 }
 
@@ -286,17 +272,7 @@ void Console::release(const QString &id)
         m_pressAndHold->release(*button);
 }
 
-quint64 Console::hold(const QString &id, int ms)
-{
-    return enqueueHold(id, ms, std::nullopt);
-}
-
-quint64 Console::hold(const QString &id, int ms, const For &asked)
-{
-    return enqueueHold(id, ms, asked);
-}
-
-quint64 Console::enqueueHold(const QString &id, int ms, std::optional<For> asked)
+quint64 Console::hold(const QString &id, int ms, const std::optional<For> &asked)
 {
     const commands::Hold *button = commands::findHold(id);
     if (!button)
@@ -305,9 +281,8 @@ quint64 Console::enqueueHold(const QString &id, int ms, std::optional<For> asked
         stopHold();
         m_holding = button;
         m_holdIntent = intent;
-        const QString name = QLatin1String(button->name);
-        const auto press = [&] { return m_pressAndHold->press(*button); };
-        if (!(asked ? beginFor(*asked, intent, name, true, press) : begin(intent, name, press))) {
+        if (!beginFor(asked, intent, QLatin1String(button->name), true,
+                      [&] { return m_pressAndHold->press(*button); })) {
             m_holding = nullptr;
             m_pressAndHold->release(*button);
             emit holdEnded(intent);

@@ -53,29 +53,27 @@ public:
     // Intents, by catalogue id (the window's control name, "Command17"). Each
     // returns its intent number, which the outcomes of its commands carry; 0
     // for an unknown id. Every command sent ends in one outcome().
-    quint64 send(const QString &id);
-    quint64 press(const QString &id);
-    void release(const QString &id);
-    // Press, and release after `ms`.
-    quint64 hold(const QString &id, int ms);
-    // "SEND": the typed text behind the address prefix.
-    quint64 sendText(const QString &typed);
-    // "", "AFFF" or "A001".."A004".
-    void chooseAddress(const QString &prefix) { m_state.AddressPrefix = prefix; }
-
-    // A command asked by another program through the line the console serves:
-    // for the projector at `address` whatever the window has chosen (a hold's
-    // ticks keep it), and in the `background` (polling), its reply kept off the
-    // STATUS line. The reply window and display hold it sets are its own: the
-    // operator's come back once it has ended.
+    //
+    // `asked`: a command asked by another program through the line the console
+    // serves: for the projector at `address` whatever the window has chosen (a
+    // hold's ticks keep it), and in the `background` (polling), its reply kept
+    // off the STATUS line. The reply window and display hold it sets are its
+    // own: the operator's come back once it has ended.
     struct For
     {
         QString address;
         bool background = false;
     };
-    quint64 send(const QString &id, const For &asked);
-    quint64 hold(const QString &id, int ms, const For &asked);
-    quint64 sendText(const QString &typed, const For &asked);
+    quint64 send(const QString &id, const std::optional<For> &asked = std::nullopt);
+    quint64 press(const QString &id);
+    void release(const QString &id);
+    // Press, and release after `ms`.
+    quint64 hold(const QString &id, int ms, const std::optional<For> &asked = std::nullopt);
+    // "SEND": the typed text behind the address prefix.
+    quint64 sendText(const QString &typed, const std::optional<For> &asked = std::nullopt);
+    // "", "AFFF" or "A001".."A004".
+    void chooseAddress(const QString &prefix) { m_state.AddressPrefix = prefix; }
+
     // The number the next intent gets: its outcomes may come before the call
     // that makes it has returned.
     quint64 nextIntent() const { return m_intents + 1; }
@@ -141,9 +139,8 @@ private:
     void runQueue();
     void fail(quint64 intent, const QString &name, const QString &description);
     bool begin(quint64 intent, const QString &name, const std::function<bool()> &sendFirst);
-    bool beginFor(const For &asked, quint64 intent, const QString &name, bool holds,
-                  const std::function<bool()> &sendFirst);
-    quint64 enqueueHold(const QString &id, int ms, std::optional<For> asked);
+    bool beginFor(const std::optional<For> &asked, quint64 intent, const QString &name,
+                  bool holds, const std::function<bool()> &sendFirst);
     void stopHold();
     void restoreWindows(quint64 intent);
 

@@ -69,7 +69,7 @@ int main(int argc, char *argv[])
     const QString device = options->line;
     // A console that holds the line serves it; it sends the commands then.
     bool denied = false;
-    if (auto channel = LocalChannel::connectTo(endpointPath(device), 2000, nullptr, &denied)) {
+    if (auto channel = LocalChannel::connectTo(endpointPath(device), 2000, &denied)) {
         RemoteSession remote(std::move(channel), device, options->settings,
                              options->addressPrefix);
         if (!options->log.isEmpty())

@@ -88,7 +88,6 @@ LocalChannel::LocalChannel(QLocalSocket *socket, QObject *parent)
     : QObject(parent), m_socket(socket)
 {
     m_socket->setParent(this);
-    m_peer = peerOf(m_socket);
     connect(m_socket, &QLocalSocket::readyRead, this, &LocalChannel::readLines);
     connect(m_socket, &QLocalSocket::disconnected, this, [this] {
         if (!std::exchange(m_closedTold, true))
@@ -102,15 +101,13 @@ LocalChannel::~LocalChannel()
 }
 
 std::unique_ptr<LocalChannel> LocalChannel::connectTo(const QString &path, int timeoutMs,
-                                                      QString *refusal, bool *denied)
+                                                      bool *denied)
 {
     auto socket = std::make_unique<QLocalSocket>();
     socket->connectToServer(path);
     if (denied)
         *denied = false;
     if (!socket->waitForConnected(timeoutMs)) {
-        if (refusal)
-            *refusal = socket->errorString();
         if (denied)
             *denied = socket->error() == QLocalSocket::SocketAccessError;
         return nullptr;
@@ -190,8 +187,12 @@ bool LocalEndpoint::listen(const QString &device)
         return false;
     }
     connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_server->nextPendingConnection())
-            emit arrived(new LocalChannel(socket));
+        while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+            auto *channel = new LocalChannel(socket);
+            // Only the serving side asks who is at the other end.
+            channel->m_peer = peerOf(socket);
+            emit arrived(channel);
+        }
     });
     return true;
 }
@@ -227,11 +228,6 @@ void LocalEndpoint::close()
         m_server->close(); // removes the socket file
         m_server.reset();
     }
-}
-
-bool LocalEndpoint::isListening() const
-{
-    return m_server && m_server->isListening();
 }
 
 QString LocalEndpoint::path() const

@@ -28,15 +28,16 @@ public:
     ~LocalChannel() override;
 
     // Connects to the endpoint at `path`, waiting at most `timeoutMs`. None when
-    // nothing serves there; `refusal` then says why, `denied` whether a server
-    // is there that this user may not use.
+    // nothing serves there; `denied` then says whether a server is there that
+    // this user may not use.
     static std::unique_ptr<LocalChannel> connectTo(const QString &path, int timeoutMs,
-                                                   QString *refusal, bool *denied = nullptr);
+                                                   bool *denied = nullptr);
 
     void send(const QByteArray &line);
     void close();
     bool isOpen() const;
-    // The program at the other end: "pid 4242 (projector-ctl), uid 0".
+    // On the serving side, the program at the other end: "pid 4242
+    // (projector-ctl), uid 0".
     QString peer() const { return m_peer; }
 
 signals:
@@ -45,6 +46,7 @@ signals:
     void closed();
 
 private:
+    friend class LocalEndpoint;
     void readLines();
 
     QLocalSocket *m_socket;
@@ -66,7 +68,6 @@ public:
 
     bool listen(const QString &device);
     void close();
-    bool isListening() const;
     QString path() const;
     QString errorString() const { return m_error; }
 

@@ -318,6 +318,14 @@ QJsonArray lampList(quint8 mask)
     return lamps;
 }
 
+QString lampWords(quint8 mask, QStringView none)
+{
+    QStringList lamps;
+    for (const QJsonValue lamp : lampList(mask))
+        lamps << QString::number(lamp.toInt());
+    return lamps.isEmpty() ? none.toString() : lamps.join(QLatin1Char(','));
+}
+
 namespace {
 
 QString reversalName(Reversal r)
@@ -329,36 +337,31 @@ QString reversalName(Reversal r)
     return {};
 }
 
-QString lampWords(quint8 mask)
-{
-    QStringList lamps;
-    for (const QJsonValue lamp : lampList(mask))
-        lamps << QString::number(lamp.toInt());
-    return lamps.isEmpty() ? QStringLiteral("none") : lamps.join(QLatin1Char(','));
-}
-
 } // namespace
 
 QString describe(const Value &value)
 {
-    return std::visit(
-        Overloaded{
-            [](PowerState s) { return QString(nameOf(s)); },
-            [](InputMode v) { return QStringLiteral("input %1").arg(v.input); },
-            [](Reversal v) { return reversalName(v); },
-            [](LampHours v) { return QStringLiteral("%1 h").arg(v.hours); },
-            [](Temperatures v) {
-                return QStringLiteral("%1 °C, %2 °C").arg(v.sensor1).arg(v.sensor2);
-            },
-            [](MuteSignal s) { return QString(nameOf(s)); },
-            [](const PcType &v) { return v.source; },
-            [](Pressure v) { return QStringLiteral("%1 hPa").arg(v.hectopascal); },
-            [](LampMode v) {
-                return QStringLiteral("mode %1, lamps on %2").arg(v.mode).arg(lampWords(v.lampsOn));
-            },
-            [](LampFailures v) { return QStringLiteral("failed %1").arg(lampWords(v.failed)); },
-        },
-        value);
+    return std::visit(Overloaded{
+                          [](PowerState s) { return QString(nameOf(s)); },
+                          [](InputMode v) { return QStringLiteral("input %1").arg(v.input); },
+                          [](Reversal v) { return reversalName(v); },
+                          [](LampHours v) { return QStringLiteral("%1 h").arg(v.hours); },
+                          [](Temperatures v) {
+                              return QStringLiteral("%1 °C, %2 °C").arg(v.sensor1).arg(v.sensor2);
+                          },
+                          [](MuteSignal s) { return QString(nameOf(s)); },
+                          [](const PcType &v) { return v.source; },
+                          [](Pressure v) { return QStringLiteral("%1 hPa").arg(v.hectopascal); },
+                          [](LampMode v) {
+                              return QStringLiteral("mode %1, lamps on %2")
+                                  .arg(v.mode)
+                                  .arg(lampWords(v.lampsOn, u"none"));
+                          },
+                          [](LampFailures v) {
+                              return QStringLiteral("failed %1").arg(lampWords(v.failed, u"none"));
+                          },
+                      },
+                      value);
 }
 
 QJsonObject toJson(const Value &value)

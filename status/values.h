@@ -125,6 +125,8 @@ QJsonObject toJson(const Value &value);
 std::optional<Value> fromJson(const QJsonObject &object);
 // The numbers 1..4 of the lamps whose bits are set in `mask`.
 QJsonArray lampList(quint8 mask);
+// The same as "1,3"; `none` for no lamp.
+QString lampWords(quint8 mask, QStringView none);
 QLatin1StringView nameOf(PowerState state);
 QLatin1StringView nameOf(MuteSignal state);
 

@@ -238,7 +238,7 @@ void WatchPollerTest::patienceCountsFromGoingOut()
     QLocalServer server;
     QLocalServer::removeServer(path);
     QVERIFY(server.listen(path));
-    ServedLink link(LocalChannel::connectTo(path, 1000, nullptr), QStringLiteral("hall"),
+    ServedLink link(LocalChannel::connectTo(path, 1000), QStringLiteral("hall"),
                     QStringLiteral("19200,N,8,1"));
     link.setPatience(200);
     QVERIFY(server.waitForNewConnection(1000));

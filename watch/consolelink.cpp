@@ -16,7 +16,7 @@ ConsoleLink::ConsoleLink(MSComm::LineFactory lines, const QString &settings, QOb
         if (!m_asking)
             return;
         m_asking = false;
-        emit answered(LinkAnswer::of(outcome, outcome.value));
+        emit answered(LinkAnswer::of(outcome));
     });
 }
 
@@ -49,7 +49,7 @@ void ConsoleLink::ask(int address, Query query)
 {
     m_console->chooseAddress(addressPrefix(address));
     m_asking = true;
-    m_console->send(QLatin1String(buttonFor(query)));
+    m_console->send(buttonFor(query));
 }
 
 } // namespace watch

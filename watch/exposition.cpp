@@ -61,8 +61,7 @@ private:
 QString projectorLabels(const Reading &r)
 {
     return QStringLiteral("line=\"%1\",address=\"%2\"")
-        .arg(escaped(r.line),
-             r.address == 0 ? QStringLiteral("single") : QString::number(r.address));
+        .arg(escaped(r.line), addressName(r.address));
 }
 
 QString withLabel(const QString &labels, const char *name, const QString &value)
@@ -77,11 +76,14 @@ using Each = std::function<void(const Reading &, const QString &labels)>;
 QString exposition(const QList<Reading> &readings, const QList<LineRounds> &lines)
 {
     Writer w;
+    QStringList labels;
+    for (const Reading &r : readings)
+        labels << projectorLabels(r);
     const auto each = [&](const char *name, const char *help, const Each &add, bool upOnly = true) {
         w.family(name, "gauge", help);
-        for (const Reading &r : readings) {
-            if (r.up || !upOnly)
-                add(r, projectorLabels(r));
+        for (qsizetype i = 0; i < readings.size(); ++i) {
+            if (readings.at(i).up || !upOnly)
+                add(readings.at(i), labels.at(i));
         }
     };
 

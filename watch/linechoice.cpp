@@ -27,7 +27,7 @@ bool LineChoice::open(QString *error)
     m_served.reset();
     bool denied = false;
     if (auto channel
-        = LocalChannel::connectTo(endpointPath(m_device), kConnectMs, nullptr, &denied)) {
+        = LocalChannel::connectTo(endpointPath(m_device), kConnectMs, &denied)) {
         m_served = std::make_unique<ServedLink>(std::move(channel), m_device, m_settings);
         connect(m_served.get(), &StatusLink::answered, this, &StatusLink::answered);
         m_current = m_served.get();

@@ -53,7 +53,7 @@ void LinePoller::startRound()
 
 void LinePoller::askNext()
 {
-    m_link->ask(m_addresses.at(m_addressIndex), queries()[m_queryIndex].query);
+    m_link->ask(m_addresses.at(m_addressIndex), queries()[m_queryIndex]);
 }
 
 void LinePoller::onAnswered(const LinkAnswer &answer)
@@ -62,7 +62,7 @@ void LinePoller::onAnswered(const LinkAnswer &answer)
         lineFailed(answer.failure);
         return;
     }
-    const Query query = queries()[m_queryIndex].query;
+    const Query query = queries()[m_queryIndex];
     if (query == Query::Power) {
         m_reading.up = answer.answered;
         if (!answer.answered) {

@@ -10,6 +10,12 @@
 
 namespace watch {
 
+// How a projector's address is named in the table and the metrics.
+inline QString addressName(int address)
+{
+    return address == 0 ? QStringLiteral("single") : QString::number(address);
+}
+
 // What one round learnt of one projector. A value is present only when the
 // projector answered its query in that round with a reply of the query's form.
 struct Reading

@@ -23,16 +23,20 @@ ServedLink::ServedLink(std::unique_ptr<LocalChannel> channel, QString device, QS
         m_channel->close();
     });
     connect(m_channel.get(), &LocalChannel::lineReceived, this, &ServedLink::receive);
-    connect(m_channel.get(), &LocalChannel::closed, this,
-            [this] { fail(QStringLiteral("the console serving %1 went away").arg(m_device)); });
+    connect(m_channel.get(), &LocalChannel::closed, this, [this] { fail(gone()); });
 }
 
 ServedLink::~ServedLink() = default;
 
+QString ServedLink::gone() const
+{
+    return QStringLiteral("the console serving %1 went away").arg(m_device);
+}
+
 bool ServedLink::open(QString *error)
 {
     if (!isOpen() && error)
-        *error = QStringLiteral("the console serving %1 went away").arg(m_device);
+        *error = gone();
     return isOpen();
 }
 
@@ -47,12 +51,12 @@ void ServedLink::ask(int address, Query query)
     const QJsonObject request{{QStringLiteral("id"), ++m_id},
                               {QStringLiteral("settings"), m_settings},
                               {QStringLiteral("address"), addressPrefix(address)},
-                              {QStringLiteral("command"), QLatin1String(buttonFor(query))},
+                              {QStringLiteral("command"), buttonFor(query)},
                               {QStringLiteral("log"), true}, // its "tx" starts the patience
                               {QStringLiteral("background"), true}};
     m_channel->send(QJsonDocument(request).toJson(QJsonDocument::Compact));
     if (!isOpen())
-        fail(QStringLiteral("the console serving %1 went away").arg(m_device));
+        fail(gone());
 }
 
 void ServedLink::receive(const QByteArray &line)
@@ -68,9 +72,10 @@ void ServedLink::receive(const QByteArray &line)
         return;
     m_patience.stop();
     m_asking = false;
-    const wire::ClientOutcome client
+    wire::ClientOutcome client
         = wire::fromJson(message.value(QStringLiteral("outcome")).toObject());
-    emit answered(LinkAnswer::of(client.outcome, status::fromJson(client.value)));
+    client.outcome.value = status::fromJson(client.value);
+    emit answered(LinkAnswer::of(client.outcome));
 }
 
 void ServedLink::fail(const QString &description)

@@ -26,9 +26,9 @@ public:
                QObject *parent = nullptr);
     ~ServedLink() override;
 
-    // The console was found before: open while it serves.
     void setPatience(int ms) { m_patience.setInterval(ms); }
 
+    // The console was found before: open while it serves.
     bool open(QString *error) override;
     bool isOpen() const override;
     void ask(int address, Query query) override;
@@ -36,6 +36,7 @@ public:
 private:
     void receive(const QByteArray &line);
     void fail(const QString &description);
+    QString gone() const;
 
     std::unique_ptr<LocalChannel> m_channel;
     QString m_device, m_settings;

@@ -19,13 +19,13 @@ struct LinkAnswer
     bool lineFailed = false;            // the line refused the query or went away
     QString failure;
 
-    // What an outcome of the console says of the query; `value` as it read.
-    static LinkAnswer of(const Outcome &outcome, std::optional<status::Value> value)
+    // What an outcome of the console says of the query.
+    static LinkAnswer of(const Outcome &outcome)
     {
         using Result = Outcome::Result;
         LinkAnswer answer;
         answer.answered = outcome.result == Result::Answered || outcome.result == Result::Refused;
-        answer.value = std::move(value);
+        answer.value = outcome.value;
         answer.milliseconds = outcome.milliseconds;
         answer.lineFailed = outcome.result == Result::LineFailed;
         answer.failure = outcome.failure;

@@ -1,30 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "statusquery.h"
 
+#include "core/catalogue.h"
+
 namespace watch {
 
 namespace {
-constexpr QueryInfo kQueries[] = {
-    {Query::Power, "Command44"},        {Query::Input, "Command45"},
-    {Query::MuteSignal, "Command12"},   {Query::Reversal, "Command47"},
-    {Query::LampTime, "Command46"},     {Query::Temperatures, "Command54"},
-    {Query::Pressure, "Command99"},     {Query::LampMode, "Command55"},
-    {Query::LampFailures, "Command52"},
+constexpr Query kQueries[] = {
+    Query::Power,        Query::Input,    Query::MuteSignal, Query::Reversal,     Query::LampTime,
+    Query::Temperatures, Query::Pressure, Query::LampMode,   Query::LampFailures,
 };
 } // namespace
 
-std::span<const QueryInfo> queries()
+std::span<const Query> queries()
 {
     return kQueries;
 }
 
-const char *buttonFor(Query query)
+QString buttonFor(Query query)
 {
-    for (const QueryInfo &q : kQueries) {
-        if (q.query == query)
-            return q.button;
+    const QLatin1StringView code = status::codeOf(query);
+    for (const commands::OneShot &button : commands::oneShots()) {
+        if (button.code == code)
+            return button.name;
     }
-    return nullptr;
+    return {};
 }
 
 } // namespace watch

@@ -3,21 +3,11 @@
 
 #include "board.h"
 
-#include <QJsonArray>
-
 #include <cstdio>
 
 namespace watch {
 
 namespace {
-
-QString lampList(quint8 mask)
-{
-    QStringList numbers;
-    for (const QJsonValue lamp : status::lampList(mask))
-        numbers << QString::number(lamp.toInt());
-    return numbers.isEmpty() ? QStringLiteral("-") : numbers.join(QLatin1Char(','));
-}
 
 QString age(qint64 seconds)
 {
@@ -58,7 +48,7 @@ QStringList cells(const Reading &r, const QDateTime &now)
         return r.temperatures ? one(*r.temperatures.*sensor) : QStringLiteral("?");
     };
     return {r.line,
-            r.address == 0 ? QStringLiteral("single") : QString::number(r.address),
+            addressName(r.address),
             !r.up ? QStringLiteral("NOT ANSWERING")
                   : shown(r.power, [](status::PowerState p) { return QString(status::nameOf(p)); }),
             shown(r.input, whole),
@@ -66,8 +56,8 @@ QStringList cells(const Reading &r, const QDateTime &now)
             temperature(&status::Temperatures::sensor1),
             temperature(&status::Temperatures::sensor2),
             shown(r.pressureHpa, whole),
-            r.lampMode ? lampList(r.lampMode->lampsOn) : QStringLiteral("?"),
-            shown(r.lampsFailed, lampList),
+            r.lampMode ? status::lampWords(r.lampMode->lampsOn, u"-") : QStringLiteral("?"),
+            shown(r.lampsFailed, [](quint8 mask) { return status::lampWords(mask, u"-"); }),
             last};
 }
 

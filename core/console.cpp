@@ -46,14 +46,19 @@ Console::Console(MSComm::LineFactory lines, Clock &clock, QObject *parent)
         m_traffic->lineFailed(description);
         emit lineLost(description);
     });
-    // A port that opens in the background tells its failure as a failed switch does.
+    // A port that opens in the background tells its failure as a failed switch
+    // does; the intents that waited for it end with its cause.
     connect(&m_comm, &MSComm::openFailed, this, [this](const QString &description) {
         m_traffic->lineFailed(description);
         if (m_fallbackPort != 0)
             m_comm.setCommPort(std::exchange(m_fallbackPort, 0));
+        failWaiting(description);
         emit warning(description);
     });
-    connect(&m_comm, &MSComm::portOpened, this, [this] { m_fallbackPort = 0; });
+    connect(&m_comm, &MSComm::portOpened, this, [this] {
+        m_fallbackPort = 0;
+        runQueue();
+    });
     m_holdTimer.setSingleShot(true);
     connect(&m_holdTimer, &ConsoleTimer::timeout, this, [this] {
         const quint64 intent = m_holdIntent;
@@ -95,6 +100,8 @@ bool Console::switchPort(qint16 n, qint16 m)
             failure = m_comm.errorDescription();
         return ok;
     };
+    if (m_comm.portOpening())
+        failWaiting(closedWhileOpening());
     if (m_comm.portOpen() || m_comm.portOpening())
         attempt(m_comm.setPortOpen(false));
     attempt(m_comm.setCommPort(n));
@@ -129,7 +136,25 @@ bool Console::reopen()
 
 void Console::end()
 {
+    if (m_comm.portOpening())
+        failWaiting(closedWhileOpening());
     m_comm.setPortOpen(false);
+}
+
+QString Console::closedWhileOpening() const
+{
+    return QStringLiteral("Port %1 was closed before it opened, so the command was not sent.")
+        .arg(m_comm.commPort());
+}
+
+// Every intent that waited for the port ends with `description`, nothing sent.
+void Console::failWaiting(const QString &description)
+{
+    if (m_queue.empty())
+        return;
+    m_openFailure = description;
+    runQueue();
+    m_openFailure.clear();
 }
 
 QString Console::txd() const
@@ -166,6 +191,10 @@ void Console::fail(quint64 intent, const QString &name, const QString &descripti
 // with the line's description.
 bool Console::begin(quint64 intent, const QString &name, const std::function<bool()> &sendFirst)
 {
+    if (!m_openFailure.isEmpty()) {
+        fail(intent, name, m_openFailure);
+        return false;
+    }
     m_traffic->setSender(intent, name);
     const bool sent = sendFirst();
     // Ticks of a hold carry their press's intent; anything else sent is nobody's.
@@ -221,10 +250,13 @@ quint64 Console::enqueue(std::function<bool(quint64)> intent)
     return number;
 }
 
-// Intents wait only when paced; a refused one ends there, the next may go.
+// Intents wait for a port that is still opening (a connection), and when
+// paced for the line to settle; a refused one ends there, the next may go.
 void Console::runQueue()
 {
     while (!m_queue.empty()) {
+        if (m_openFailure.isEmpty() && m_comm.portOpening())
+            return;
         if (m_pacing == Pacing::WhenSettled && (m_holding || !m_traffic->idle()))
             return;
         auto [number, intent] = std::move(m_queue.front());
@@ -258,17 +290,28 @@ quint64 Console::press(const QString &id)
     const commands::Hold *button = commands::findHold(id);
     if (!button)
         return 0;
+    m_waitingPresses.append(button);
     return enqueue([this, button](quint64 intent) {
+        m_waitingPresses.removeOne(button);
         // The repetition is this press's now: a timed hold under way no longer ends it.
         stopHold();
-        return begin(intent, QLatin1String(button->name),
-                     [&] { return m_pressAndHold->press(*button); });
+        const bool sent = begin(intent, QLatin1String(button->name),
+                                [&] { return m_pressAndHold->press(*button); });
+        // Released while it waited for the port: a click.
+        if (m_releasedWaiting.remove(button) && sent)
+            m_pressAndHold->release(*button);
+        return sent;
     });
 }
 
 void Console::release(const QString &id)
 {
-    if (const commands::Hold *button = commands::findHold(id))
+    const commands::Hold *button = commands::findHold(id);
+    if (!button)
+        return;
+    if (m_waitingPresses.contains(button))
+        m_releasedWaiting.insert(button);
+    else
         m_pressAndHold->release(*button);
 }
 

@@ -7,7 +7,9 @@
 #include "outcome.h"
 #include "windowstate.h"
 
+#include <QList>
 #include <QObject>
+#include <QSet>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -52,7 +54,9 @@ public:
 
     // Intents, by catalogue id (the window's control name, "Command17"). Each
     // returns its intent number, which the outcomes of its commands carry; 0
-    // for an unknown id. Every command sent ends in one outcome().
+    // for an unknown id. Every command sent ends in one outcome(). An intent
+    // made while the port is still opening (a connection) waits for it: it goes
+    // out once the port is open, or ends LineFailed with the cause, nothing sent.
     //
     // `asked`: a command asked by another program through the line the console
     // serves: for the projector at `address` whatever the window has chosen (a
@@ -138,9 +142,11 @@ private:
     quint64 enqueue(std::function<bool(quint64 intent)> intent);
     void runQueue();
     void fail(quint64 intent, const QString &name, const QString &description);
+    void failWaiting(const QString &description);
+    QString closedWhileOpening() const;
     bool begin(quint64 intent, const QString &name, const std::function<bool()> &sendFirst);
-    bool beginFor(const std::optional<For> &asked, quint64 intent, const QString &name,
-                  bool holds, const std::function<bool()> &sendFirst);
+    bool beginFor(const std::optional<For> &asked, quint64 intent, const QString &name, bool holds,
+                  const std::function<bool()> &sendFirst);
     void stopHold();
     void restoreWindows(quint64 intent);
 
@@ -153,6 +159,11 @@ private:
     Pacing m_pacing = Pacing::AsTheyCome;
     std::deque<std::pair<quint64, std::function<bool(quint64)>>> m_queue;
     quint64 m_intents = 0;
+    // Set while the intents that waited for a port that failed to open end.
+    QString m_openFailure;
+    // Presses that wait for the port, and those of them already released.
+    QList<const commands::Hold *> m_waitingPresses;
+    QSet<const commands::Hold *> m_releasedWaiting;
     const commands::Hold *m_holding = nullptr; // held by hold()
     quint64 m_holdIntent = 0;
     ConsoleTimer m_holdTimer;

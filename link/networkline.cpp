@@ -95,9 +95,12 @@ bool NetworkLine::open(const SerialSettings &settings)
     // A server that serves one connection at a time is free again only once
     // it has ended the previous one.
     m_awaitingEnd = m_ending != nullptr;
+    // A connection that fails at once (no route) fails the opening itself.
+    m_inOpen = true;
     if (!m_awaitingEnd)
         connectNow();
-    return true;
+    m_inOpen = false;
+    return m_state != State::Closed;
 }
 
 void NetworkLine::connectNow()
@@ -117,7 +120,8 @@ void NetworkLine::finishOpening(const QString &failure)
         m_error = QStringLiteral("cannot connect to %1: %2").arg(where(), failure);
         m_socket->abort();
         m_queued.clear();
-        emit openFailed(m_error);
+        if (!m_inOpen)
+            emit openFailed(m_error);
         return;
     }
     m_state = State::Open;

@@ -47,8 +47,9 @@ public:
     const Endpoint &endpoint() const { return m_endpoint; }
 
     QString deviceName() const override { return m_device; }
-    // Connects within the bound. The event loop keeps running meanwhile, so
-    // the window repaints; the operator's input waits until this returns.
+    // Connects within the bound, in the background: opened() or openFailed()
+    // tells the end. False at once when the connection failed at once (no
+    // route to the host), errorString() saying why.
     bool open(const SerialSettings &settings) override;
     void close() override;
     bool isOpen() const override { return m_state == State::Open; }
@@ -98,13 +99,14 @@ private:
     QTimer *m_openBound = nullptr;
     QByteArray m_queued;        // written while opening
     bool m_awaitingEnd = false; // connects once the previous connection has ended
+    bool m_inOpen = false;      // inside open(): a failure is its result, not a signal
     SerialSettings m_settings;
     QByteArray m_received;
     QString m_error;
     QElapsedTimer m_clock;
     double m_wireFreeUs = 0;
     qint64 m_stormSecondMs = 0;
-    quint64 m_stormStart = 0; // negotiations received before that second
+    quint64 m_stormStart = 0;            // negotiations received before that second
     std::optional<quint32> m_warnedBaud; // the server's speed last warned of
     // The first bytes of the connection: a server that cannot open its own
     // port says so in them before it closes.

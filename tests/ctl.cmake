@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # projector-ctl and the traffic log, run as built programs.
-console_add_test(tst_ctlprogram SOURCES tst_ctlprogram.cpp support/ptypair.h LIBS Qt6::Core)
+console_add_test(tst_ctlprogram SOURCES tst_ctlprogram.cpp support/ptypair.h support/silentport.h
+    LIBS Qt6::Core)
 target_compile_definitions(tst_ctlprogram PRIVATE PROJECTOR_CTL_PATH="$<TARGET_FILE:projector-ctl>")
 add_dependencies(tst_ctlprogram projector-ctl)
 console_add_test(tst_ctlnames SOURCES tst_ctlnames.cpp LIBS console_ctl console_window)

@@ -11,6 +11,7 @@ console_add_test(tst_networkline
             ${CMAKE_CURRENT_LIST_DIR}/support/fakeline.h
             ${CMAKE_CURRENT_LIST_DIR}/support/ptypair.h
             ${CMAKE_CURRENT_LIST_DIR}/support/ser2net.h
+            ${CMAKE_CURRENT_LIST_DIR}/support/silentport.h
     LIBS console_window)
 console_add_test(tst_misbehavingserver
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_misbehavingserver.cpp

@@ -8,7 +8,7 @@
 
 // The console's timing, without a window, on a clock the test moves: the
 // repetition of a held button, the reply window and display hold of each kind
-// of command, and a script's pacing.
+// of command, a script's pacing, and commands waiting for a connection.
 class tst_CoreTiming : public QObject
 {
     Q_OBJECT
@@ -23,6 +23,8 @@ private slots:
     void pacedCommandWaitsForTheLineToSettle_data();
     void pacedCommandWaitsForTheLineToSettle();
     void commandForAnotherKeepsTheOperatorsChoices();
+    void commandWaitsForTheConnection_data();
+    void commandWaitsForTheConnection();
 
 private:
     // Characters from the projector, read as the event loop reads them.
@@ -189,6 +191,55 @@ void tst_CoreTiming::commandForAnotherKeepsTheOperatorsChoices()
     m_clock->advance(1);
     QCOMPARE(m_console->rxd(), QStringLiteral(" X X X X"));
     QCOMPARE(m_line->writes, (QList<QByteArray>{"A002CF IMAGE REAL\r", "A001CR0\r"}));
+}
+
+void tst_CoreTiming::commandWaitsForTheConnection_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<bool>("held");       // pressed and released before the connection is made
+    QTest::addColumn<QString>("failure"); // empty: the connection is made
+    QTest::addColumn<QList<QByteArray>>("written");
+    QTest::newRow("STATUS, connected") << "Command44" << false << "" << QList<QByteArray>{"CR0\r"};
+    QTest::newRow("STATUS, not connected")
+        << "Command44" << false << "timed out" << QList<QByteArray>{};
+    QTest::newRow("VOL + clicked, connected: no repetition")
+        << "Command1" << true << "" << QList<QByteArray>{"C09\r"};
+    QTest::newRow("VOL + clicked, not connected")
+        << "Command1" << true << "refused" << QList<QByteArray>{};
+}
+
+// A command given while the port is still connecting is neither shown nor sent
+// until the connection is made; if it is not, the command ends with its cause.
+void tst_CoreTiming::commandWaitsForTheConnection()
+{
+    QFETCH(QString, id);
+    QFETCH(bool, held);
+    QFETCH(QString, failure);
+    QFETCH(QList<QByteArray>, written);
+    m_console->end();
+    m_line->opensLater = true;
+    QVERIFY(m_console->reopen());
+    QSignalSpy outcomes(m_console.get(), &Console::outcome);
+
+    if (held) {
+        m_console->press(id);
+        m_console->release(id);
+    } else {
+        m_console->send(id);
+    }
+    m_clock->advance(100);
+    QCOMPARE(m_console->txd(), QString());
+    QVERIFY(m_line->writes.isEmpty());
+    m_line->finishOpening(failure);
+    m_clock->advance(2000);
+    QCOMPARE(m_line->writes, written);
+    QCOMPARE(m_sentAt.size(), written.size());
+    if (!failure.isEmpty()) {
+        QCOMPARE(outcomes.count(), 1);
+        const auto outcome = outcomes.first().first().value<Outcome>();
+        QCOMPARE(outcome.result, Outcome::Result::LineFailed);
+        QVERIFY2(outcome.failure.contains(failure), qPrintable(outcome.failure));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_CoreTiming)

@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/ptypair.h"
 #include "support/signals.h"
+#include "support/silentport.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <memory>
 
 // Runs the built projector-ctl as scripts and schedules do, on the simulated
 // line and on a pseudo-terminal whose far end the test plays.
@@ -35,6 +39,7 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void unopenableLine();
+    void connectionNeverMade();
     void signalEndsAsTheWindowDoes_data();
     void signalEndsAsTheWindowDoes();
 
@@ -334,6 +339,73 @@ void CtlProgramTest::unopenableLine()
     QCOMPARE(m_ctl.exitCode(), 3);
     const QString errors = QString::fromLocal8Bit(m_ctl.readAllStandardError());
     QVERIFY2(errors.contains(QStringLiteral("/dev/nonexistent-line")), qPrintable(errors));
+}
+
+// Servers that do not complete the connection: nothing is shown or logged as
+// sent, the cause is told once and the line counts as not opened. The cases
+// run side by side, each waiting out the connection's time limit.
+void CtlProgramTest::connectionNeverMade()
+{
+    struct Case
+    {
+        const char *name;
+        QString line, where, cause;
+        QStringList commands;
+        bool ownNetwork = false; // in a network namespace of its own, with no route at all
+        std::unique_ptr<QProcess> ctl = std::make_unique<QProcess>();
+    };
+    const SilentPort silent;
+    const quint16 closed = closedPort();
+    QVERIFY(silent.port() != 0 && closed != 0);
+    const auto local = [](quint16 port) { return QStringLiteral("tcp://127.0.0.1:%1").arg(port); };
+    const auto at = [](quint16 port) { return QStringLiteral("host 127.0.0.1 port %1").arg(port); };
+    Case cases[] = {
+        {"POWER ON to all, no answer",
+         local(silent.port()),
+         at(silent.port()),
+         "timed out: no answer",
+         {"--address", "all", "POWER ON"}},
+        {"query, no answer", local(silent.port()), at(silent.port()), "timed out", {"STATUS"}},
+        {"refused", local(closed), at(closed), "refused", {"POWER ON"}},
+        {"unknown host",
+         "tcp://projector.invalid:4001",
+         "host projector.invalid port 4001",
+         "unknown host",
+         {"STATUS"}},
+        {"no route",
+         "tcp://192.0.2.10:4001",
+         "host 192.0.2.10 port 4001",
+         "no route",
+         {"POWER ON"},
+         true},
+    };
+    const bool namespaces = QProcess::execute(QStringLiteral("unshare"), {"-rn", "true"}) == 0;
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("traffic.log"));
+    for (Case &c : cases) {
+        const QStringList arguments = QStringList{"--line", c.line, "--log", log} + c.commands;
+        if (c.ownNetwork)
+            c.ctl->start(QStringLiteral("unshare"),
+                         QStringList{"-rn", QStringLiteral(PROJECTOR_CTL_PATH)} + arguments);
+        else
+            c.ctl->start(QStringLiteral(PROJECTOR_CTL_PATH), arguments);
+    }
+    for (Case &c : cases) {
+        if (c.ownNetwork && !namespaces) {
+            qInfo("no network namespace for this user: \"%s\" not tried", c.name);
+            continue;
+        }
+        QVERIFY2(c.ctl->waitForFinished(10000), c.name);
+        QVERIFY2(c.ctl->exitCode() == 3, c.name);
+        const QString out = QString::fromUtf8(c.ctl->readAllStandardOutput());
+        QVERIFY2(!out.contains(QStringLiteral(" C ")), qPrintable(c.name + (": " + out)));
+        const QString errors = QString::fromLocal8Bit(c.ctl->readAllStandardError());
+        const bool told = errors.count(c.where) == 1 && errors.contains(c.cause)
+                          && !errors.contains(QStringLiteral("port panel"));
+        QVERIFY2(told, qPrintable(c.name + (": " + errors)));
+    }
+    QFile logged(log);
+    QVERIFY(!logged.open(QIODevice::ReadOnly) || !logged.readAll().contains(" TX "));
 }
 
 void CtlProgramTest::signalEndsAsTheWindowDoes_data()

@@ -3,6 +3,7 @@
 #include "support/consolewindow.h"
 #include "support/ptypair.h"
 #include "support/ser2net.h"
+#include "support/silentport.h"
 
 #include <QEventLoop>
 #include <QLineEdit>
@@ -10,11 +11,7 @@
 #include <QTimer>
 #include <optional>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 
 Q_DECLARE_METATYPE(Ser2net::Mode)
 
@@ -87,49 +84,6 @@ int farSpeed(const PtyPair &pty)
     }
 }
 
-// A loopback port that accepts nothing: its backlog is filled by connections
-// that are never accepted, so a further SYN gets no answer.
-class SilentPort
-{
-public:
-    SilentPort(const SilentPort &) = delete;
-    SilentPort &operator=(const SilentPort &) = delete;
-    SilentPort()
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        if (::bind(m_listener, reinterpret_cast<sockaddr *>(&address), size) != 0
-            || ::listen(m_listener, 0) != 0
-            || ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&address), &size) != 0)
-            return;
-        for (int i = 0; i < 16; ++i) {
-            const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-            m_fillers.push_back(filler);
-            ::connect(filler, reinterpret_cast<sockaddr *>(&address), sizeof address);
-            pollfd done{filler, POLLOUT, 0};
-            if (::poll(&done, 1, 300) == 0) {
-                m_port = ntohs(address.sin_port);
-                return;
-            }
-        }
-    }
-    ~SilentPort()
-    {
-        for (const int fd : m_fillers)
-            ::close(fd);
-        ::close(m_listener);
-    }
-    quint16 port() const { return m_port; }
-
-private:
-    int m_listener = -1;
-    std::vector<int> m_fillers;
-    quint16 m_port = 0;
-};
-
 } // namespace
 
 void NetworkLineTest::bothForms()
@@ -190,7 +144,7 @@ void NetworkLineTest::byte255CrossesBothWays()
     m_pty->write("\xff"
                  "A\xff\xff");
     QTRY_COMPARE(probe(*m_console->window).state().RecvBuffer, QString::fromLatin1("\xff"
-                                                                            "A\xff\xff"));
+                                                                                   "A\xff\xff"));
 }
 
 void NetworkLineTest::speedOfTheFarPort_data()
@@ -314,6 +268,9 @@ void NetworkLineTest::connectionFailures()
     c.choose(QStringLiteral("Option2"));
     // The choice returns at once; the failure is told when it is known.
     QVERIFY(clock.elapsed() < 500);
+    // A command clicked meanwhile waits for the connection: it is not shown as sent.
+    c.click(QStringLiteral("Command44"));
+    QVERIFY2(!c.txd().contains(QStringLiteral("C R 0")), qPrintable(c.txd()));
     QTRY_VERIFY_WITH_TIMEOUT(!c.warnings.isEmpty(), NetworkLine::kConnectBoundMs + 1000);
     const qint64 took = clock.elapsed();
     w.removeEventFilter(&counter);

@@ -10,6 +10,7 @@ ConsoleLink::ConsoleLink(MSComm::LineFactory lines, const QString &settings, QOb
       m_console(std::make_unique<Console>(std::move(lines)))
 {
     m_console->setPacing(Console::Pacing::WhenSettled);
+    m_console->setLostAdvice(QStringLiteral("It is opened again at the next round."));
     // One query is out at a time, so the outcome that comes is its own; it may
     // come before send() has returned the intent's number.
     connect(m_console.get(), &Console::outcome, this, [this](const Outcome &outcome) {

@@ -6,7 +6,8 @@
 #include <QTimer>
 
 // A line that keeps what is written and delivers what the test feeds in,
-// through the event loop like a real port. It can be told to refuse opening.
+// through the event loop like a real port. It can be told to refuse opening,
+// or to open in the background, as a connection does, until finishOpening().
 class FakeLine : public CommLine
 {
 public:
@@ -20,13 +21,26 @@ public:
             m_error = openFailure;
             return false;
         }
-        m_open = true;
+        m_open = !opensLater;
+        m_opening = opensLater;
         applied = settings;
         incoming.clear();
         return true;
     }
-    void close() override { m_open = false; }
+    void close() override { m_open = m_opening = false; }
     bool isOpen() const override { return m_open; }
+    bool isOpening() const override { return m_opening; }
+    // Ends a background opening: open, or failed for `failure`.
+    void finishOpening(const QString &failure = {})
+    {
+        m_opening = false;
+        m_open = failure.isEmpty();
+        m_error = failure;
+        if (m_open)
+            emit opened();
+        else
+            emit openFailed(failure);
+    }
     bool applySettings(const SerialSettings &settings) override
     {
         if (refuseSettings) {
@@ -36,9 +50,10 @@ public:
         applied = settings;
         return true;
     }
+    // While opening, what is written is taken to go out once open.
     bool write(const QByteArray &bytes) override
     {
-        if (!m_open)
+        if (!m_open && !m_opening)
             return false;
         written += bytes;
         writes.append(bytes);
@@ -61,6 +76,7 @@ public:
     }
 
     QString openFailure;
+    bool opensLater = false;
     bool refuseSettings = false;
     SerialSettings applied;
     QByteArray written;
@@ -73,4 +89,5 @@ private:
     QString m_device;
     QString m_error;
     bool m_open = false;
+    bool m_opening = false;
 };

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/silentport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -16,6 +18,7 @@ class WatchProgramTest : public QObject
 private slots:
     void textfileForNodeExporter();
     void jsonLinesOnAPipe();
+    void connectionNeverMade();
     void usageErrors_data();
     void usageErrors();
 };
@@ -94,6 +97,27 @@ void WatchProgramTest::jsonLinesOnAPipe()
     QCOMPARE(seen, (QList<QPair<int, int>>{{1, 3}, {1, 1}, {2, 3}, {2, 1}}));
 }
 
+// A server that never completes the connection: the projector is down each
+// round, and why is told once.
+void WatchProgramTest::connectionNeverMade()
+{
+    const SilentPort silent;
+    QVERIFY(silent.port() != 0);
+    QProcess watch;
+    watch.start(program(), {"--line", QStringLiteral("tcp://127.0.0.1:%1").arg(silent.port()),
+                            "--address", "1", "--period", "1", "--rounds", "2"});
+    QVERIFY(watch.waitForFinished(12000));
+    QCOMPARE(watch.exitCode(), 0);
+    const QList<QByteArray> lines = watch.readAllStandardOutput().trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    for (const QByteArray &line : lines)
+        QVERIFY2(!QJsonDocument::fromJson(line).object().value("up").toBool(), line.constData());
+    const QString errors = QString::fromLocal8Bit(watch.readAllStandardError());
+    QCOMPARE(errors.count(QStringLiteral("host 127.0.0.1 port %1: timed out").arg(silent.port())),
+             1);
+    QVERIFY2(!errors.contains(QStringLiteral("port panel")), qPrintable(errors));
+}
+
 void WatchProgramTest::usageErrors_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -107,6 +131,8 @@ void WatchProgramTest::usageErrors_data()
                              << "--address is all, single";
     QTest::newRow("config") << QStringList{"--config", "/nonexistent/campus"}
                             << "/nonexistent/campus: ";
+    QTest::newRow("line twice") << QStringList{"--line", "sim", "--address", "1", "--line", "sim"}
+                                << "the line sim is given twice";
 }
 
 void WatchProgramTest::usageErrors()

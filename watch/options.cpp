@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QSet>
 #include <cstdio>
 
 namespace watch {
@@ -116,6 +117,13 @@ std::optional<WatchOptions> parseOptions(const QStringList &arguments)
     }
     if (options.lines.isEmpty())
         return usageError(QStringLiteral("no line to watch: give --line DEVICE or --config FILE"));
+    // A line's name labels its series: each is watched once.
+    QSet<QString> names;
+    for (const WatchedLine &watched : std::as_const(options.lines)) {
+        if (names.contains(watched.name))
+            return usageError(QStringLiteral("the line %1 is given twice").arg(watched.name));
+        names.insert(watched.name);
+    }
     bool ok = false;
     options.periodSeconds = parser.value(period).toInt(&ok);
     if (!ok || options.periodSeconds < 1)

@@ -8,7 +8,7 @@ source scripts/install-missing.sh
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
           fonts-ipafont-gothic fonts-dejavu-core xvfb
-          dpkg-dev file desktop-file-utils appstream lintian ser2net
+          dpkg-dev file desktop-file-utils appstream lintian ser2net systemd
           qt6-httpserver-dev qt6-websockets-dev prometheus)
 install_missing "${packages[@]}"
 

@@ -126,7 +126,7 @@ void DeviceChooser::fillDevices()
         currentShown = currentShown || device.path == current;
     }
     if (!currentShown)
-        add(QStringLiteral("%1 (not present)").arg(current), current);
+        add(describe(current, m_shown), current);
     if (m_shown.isEmpty()) {
         QAction *none = add(QStringLiteral("No serial device found"), QString());
         none->setEnabled(false);
@@ -176,6 +176,8 @@ QString DeviceChooser::describe(const QString &device, const QList<SerialDevice>
         if (one.path == device || (!target.isEmpty() && one.location == target))
             return one.label();
     }
+    if (isPseudoTerminal(device))
+        return QStringLiteral("%1 (pseudo-terminal)").arg(device);
     return QStringLiteral("%1 (not present)").arg(device);
 }
 

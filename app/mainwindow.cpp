@@ -152,9 +152,12 @@ void MainWindow::Form_Load()
         com1->setChecked(true);
         return;
     }
-    // Port 1 is missing or in use: say so once and stay up with the port
-    // closed; the port panel opens it, or the other port, later.
-    m_warningBox(m_console.port().errorDescription());
+    // Port 1 is missing or in use: say so once, with where another device is
+    // chosen, and stay up with the port closed; the port panel opens it, or
+    // the other port, later.
+    m_warningBox(m_console.port().errorDescription()
+                 + QStringLiteral("\n\nTo choose another device, press \"COM\" and right-click "
+                                  "\"COM1\" (or focus it and press the menu key)."));
     const QSignalBlocker quiet(com1);
     com1->setChecked(true);
 }

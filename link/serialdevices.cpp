@@ -46,3 +46,8 @@ QList<SerialDevice> serialDevices(const QString &byIdDir)
               [](const SerialDevice &a, const SerialDevice &b) { return a.path < b.path; });
     return devices;
 }
+
+bool isPseudoTerminal(const QString &path)
+{
+    return QFileInfo(path).canonicalFilePath().startsWith(QLatin1String("/dev/pts/"));
+}

@@ -24,3 +24,7 @@ inline constexpr const char kSerialByIdDir[] = "/dev/serial/by-id";
 // that udev names there, even those the system lists under no port), sorted
 // by path. A device with a link is given by the link.
 QList<SerialDevice> serialDevices(const QString &byIdDir = QLatin1String(kSerialByIdDir));
+
+// Whether `path` leads to a pseudo-terminal that is there (a simulated line's
+// or a test's): the system lists none among its serial devices.
+bool isPseudoTerminal(const QString &path);

@@ -142,6 +142,13 @@ void DeviceChooserTest::chosenDevicesAreUsedAndRemembered()
     QCOMPARE(m_ptyA.takeAll(), QByteArray());
     start();
     QCOMPARE(m_devices->device(1), byId(kLinkA));
+
+    // A pseudo-terminal is there although the system lists it nowhere.
+    const PtyPair loose;
+    QCOMPARE(m_chooser->describe(loose.slavePath()),
+             loose.slavePath() + QStringLiteral(" (pseudo-terminal)"));
+    QCOMPARE(m_chooser->describe(QStringLiteral("/dev/ttyUSB-gone")),
+             QStringLiteral("/dev/ttyUSB-gone (not present)"));
 }
 
 void DeviceChooserTest::simulatedAndServerLines()

@@ -26,7 +26,7 @@ private slots:
 static QString frame8Shown(const ConsoleWindow &c)
 {
     return c.control(QStringLiteral("Frame8"))->isVisible() ? QStringLiteral("shown")
-                                                              : QStringLiteral("hidden");
+                                                            : QStringLiteral("hidden");
 }
 
 void PortPanelTest::startUpOpensPort1()
@@ -60,6 +60,7 @@ void PortPanelTest::startUpWithPort1Missing()
     QCOMPARE(c.warnings.size(), 1);
     QVERIFY(c.warnings.first().contains(QLatin1String("/dev/fake1")));
     QVERIFY(c.warnings.first().contains(QLatin1String("does not exist")));
+    QVERIFY(c.warnings.first().contains(QLatin1String("right-click \"COM1\"")));
     QVERIFY(w.isVisible());
     QVERIFY(!probe(w).comm().portOpen());
     QVERIFY(c.control<QRadioButton>(QStringLiteral("Option1"))->isChecked());
@@ -163,8 +164,10 @@ void PortPanelTest::speedWhileOpen_data()
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("settings");
     QTest::addColumn<int>("baud");
-    QTest::newRow("9600") << "Option10" << "9600,N,8,1" << 9600;
-    QTest::newRow("back to 19200") << "Option9" << "19200,N,8,1" << 19200;
+    QTest::newRow("9600") << "Option10"
+                          << "9600,N,8,1" << 9600;
+    QTest::newRow("back to 19200") << "Option9"
+                                   << "19200,N,8,1" << 19200;
 }
 
 void PortPanelTest::speedWhileOpen()

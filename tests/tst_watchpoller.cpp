@@ -30,6 +30,7 @@ private slots:
     void silentProjectorIsAskedNoMore();
     void lostLineMarksTheRestDownAndIsReopened();
     void deadLineDelaysNoOther();
+    void lostLineToldInTheWatchsWords();
     void consoleStartsAndEndsBetweenRounds();
     void patienceCountsFromGoingOut();
 };
@@ -184,6 +185,27 @@ void WatchPollerTest::deadLineDelaysNoOther()
     QTRY_COMPARE_WITH_TIMEOUT(silentRounds.size(), 1, 5000);
     QVERIFY(silentRounds.first().at(2).toLongLong() >= 4 * 500);
     QVERIFY(livelyRounds.first().at(2).toLongLong() < 1000);
+}
+
+// A line that goes away during a query fails it with the cause, and with
+// advice that fits the watch: it has no port panel, it tries again.
+void WatchPollerTest::lostLineToldInTheWatchsWords()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    ConsoleLink link(lineOf(pty.slavePath()), QStringLiteral("19200,N,8,1"));
+    QSignalSpy answered(&link, &StatusLink::answered);
+    QString error;
+    QVERIFY2(link.open(&error), qPrintable(error));
+    link.ask(1, Query::Power);
+    pty.closeMaster();
+    QTRY_COMPARE(answered.size(), 1);
+    const auto answer = answered.first().first().value<LinkAnswer>();
+    QVERIFY(answer.lineFailed);
+    QVERIFY2(answer.failure.contains(QStringLiteral("went away"))
+                 && answer.failure.contains(QStringLiteral("next round"))
+                 && !answer.failure.contains(QStringLiteral("port panel")),
+             qPrintable(answer.failure));
 }
 
 // Each round goes the way the line can be taken then: the watch's own line

@@ -110,6 +110,21 @@ for unit in "$root"/usr/lib/systemd/system/*.service; do
     echo "$name: $(grep 'Overall exposure' "$work/security.log")"
 done
 
+# The watch's unit runs its command as written, from the unpacked package, on
+# a configuration of one simulated line, for one round and on a free port.
+watch_unit=$root/usr/lib/systemd/system/projector-watch.service
+if [ -f "$watch_unit" ]; then
+    mkdir -p "$work/etc"
+    echo "hall sim addresses=1" >"$work/etc/projector-watch.conf"
+    command=$(sed -n 's/^ExecStart=//p' "$watch_unit" |
+        sed "s|/usr/bin/|$root/usr/bin/|; s|/etc/projector-console/|$work/etc/|; s|--listen [0-9]*|--listen 0|")
+    # shellcheck disable=SC2086 # the unit's words
+    timeout 20 $command --rounds 1 >"$work/watch.log" 2>&1 ||
+        fail "projector-watch.service's command exits $?: $(cat "$work/watch.log")"
+    grep -q 'serving http://127.0.0.1:' "$work/watch.log" ||
+        fail "projector-watch.service's command serves no metrics: $(cat "$work/watch.log")"
+fi
+
 # Licence: GPL-3.0-or-later in the machine-readable copyright file and the metadata.
 copyright=$root/usr/share/doc/projector-console/copyright
 head -1 "$copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||

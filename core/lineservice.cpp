@@ -252,7 +252,7 @@ void LineService::dispatch()
 void LineService::start(Request request)
 {
     const QJsonObject &body = request.body;
-    m_inFlight.emplace();
+    m_inFlight = InFlight{};
     InFlight &flight = *m_inFlight;
     flight.request = request;
     flight.hold = body.contains(QStringLiteral("hold"));

@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <unistd.h>
+
 namespace {
 
 QByteArray encode(const QJsonObject &message)
@@ -99,26 +101,85 @@ void LineService::stopServing(const QString &why)
     }
     const QList<LocalChannel *> clients = m_clients.keys();
     m_clients.clear();
-    for (LocalChannel *client : clients)
+    for (LocalChannel *client : clients) {
+        client->disconnect(this);
         client->deleteLater();
+    }
     m_endpoint->close();
     m_served.clear();
 }
 
 void LineService::arrived(LocalChannel *channel)
 {
-    if (m_clients.size() >= kClientLimit) {
-        refuse(channel, 0,
-               QStringLiteral("the console serves %1 clients already; try again later")
-                   .arg(kClientLimit));
+    channel->setParent(this);
+    if (const QString refusal = admission(channel); !refusal.isEmpty()) {
+        refuse(channel, 0, refusal);
         channel->deleteLater();
         return;
     }
-    channel->setParent(this);
-    m_clients.insert(channel, 0);
+    Client &client = m_clients[channel];
+    client.uid = channel->peerCredentials().uid;
+    client.idle = new QTimer(channel);
+    client.idle->setSingleShot(true);
+    client.idle->setInterval(m_limits.idleMs);
+    client.idle->start();
+    connect(client.idle, &QTimer::timeout, this, [this, channel] { idled(channel); });
     connect(channel, &LocalChannel::lineReceived, this,
             [this, channel](const QByteArray &line) { receive(channel, line); });
     connect(channel, &LocalChannel::closed, this, [this, channel] { gone(channel); });
+}
+
+// Who may use the device may use the served line; one user cannot take every
+// connection, and the console's own user and root always find one.
+QString LineService::admission(const LocalChannel *channel) const
+{
+    const LocalPeer &peer = channel->peerCredentials();
+    if (!mayUseLine(peer, m_served))
+        return QStringLiteral("refused: uid %1 may not use %2").arg(peer.uid).arg(m_served);
+    const bool operatorOwn = peer.uid == 0 || peer.uid == ::geteuid();
+    int same = 0, others = 0;
+    for (const Client &client : m_clients) {
+        same += client.uid == peer.uid;
+        others += client.uid != 0 && client.uid != ::geteuid();
+    }
+    if (same >= m_limits.perUser)
+        return QStringLiteral("refused: uid %1 has %2 connections to the console already; try "
+                              "again later")
+            .arg(peer.uid)
+            .arg(m_limits.perUser);
+    if (!operatorOwn && others >= m_limits.clients)
+        return QStringLiteral("refused: the console serves %1 clients already; try again later")
+            .arg(m_limits.clients);
+    return {};
+}
+
+// A client that asked nothing for a while and has nothing under way is let go.
+void LineService::idled(LocalChannel *channel)
+{
+    const auto it = m_clients.find(channel);
+    if (it == m_clients.end())
+        return;
+    const bool busy = it->waiting > 0 || (m_inFlight && m_inFlight->request.client == channel);
+    if (busy) {
+        it->idle->start();
+        return;
+    }
+    refuse(channel, 0, QStringLiteral("closed: no request for %1 s").arg(m_limits.idleMs / 1000.0));
+    channel->close();
+}
+
+// A client that stops reading is dropped before what it leaves unread grows.
+void LineService::send(LocalChannel *channel, const QJsonObject &message)
+{
+    QJsonObject versioned = message;
+    versioned.insert(QStringLiteral("v"), wire::kVersion);
+    channel->send(encode(versioned));
+    if (channel->bytesHeld() <= m_limits.heldBytes || !channel->isOpen())
+        return;
+    emit problem(QStringLiteral("dropped %1 from %2: it left %3 bytes of replies unread")
+                     .arg(channel->peer(), m_served)
+                     .arg(channel->bytesHeld()));
+    channel->close();
 }
 
 void LineService::refuse(LocalChannel *channel, qint64 id, const QString &why)
@@ -128,8 +189,7 @@ void LineService::refuse(LocalChannel *channel, qint64 id, const QString &why)
     Outcome refused;
     refused.result = Outcome::Result::LineFailed;
     refused.failure = why;
-    channel->send(
-        encode({{QStringLiteral("id"), id}, {QStringLiteral("outcome"), wire::toJson(refused)}}));
+    send(channel, {{QStringLiteral("id"), id}, {QStringLiteral("outcome"), wire::toJson(refused)}});
 }
 
 QString LineService::check(const QJsonObject &body) const
@@ -152,6 +212,13 @@ QString LineService::check(const QJsonObject &body) const
     } else if (!body.value(QStringLiteral("text")).isString()
                || body.value(QStringLiteral("text")).toString().size() > kMaxTextLength) {
         return QStringLiteral("no command");
+    } else {
+        QString text = body.value(QStringLiteral("text")).toString();
+        while (text.endsWith(u'\r') || text.endsWith(u'\n'))
+            text.chop(1);
+        if (text.contains(u'\r') || text.contains(u'\n'))
+            return QStringLiteral("refused: the text holds a CR or LF before its end; one "
+                                  "request is one command");
     }
     return QString();
 }
@@ -167,11 +234,21 @@ void LineService::receive(LocalChannel *channel, const QByteArray &line)
         channel->close();
         return;
     }
+    if (const int version = body.value(QStringLiteral("v")).toInt(); version != wire::kVersion) {
+        refuse(channel, 0,
+               QStringLiteral("the console speaks version %1 of its protocol, the client %2")
+                   .arg(wire::kVersion)
+                   .arg(version));
+        channel->close();
+        return;
+    }
+    if (const auto it = m_clients.find(channel); it != m_clients.end())
+        it->idle->start();
     if (const QString wrong = check(body); !wrong.isEmpty()) {
         refuse(channel, id, wrong);
         return;
     }
-    int &waiting = m_clients[channel];
+    int &waiting = m_clients[channel].waiting;
     if (waiting >= kQueueLimit) {
         refuse(channel, id,
                QStringLiteral("refused: %1 commands of this client wait already for %2")
@@ -201,7 +278,7 @@ void LineService::gone(LocalChannel *channel)
 void LineService::reply(const Request &request, const QJsonObject &message)
 {
     if (request.client)
-        request.client->send(encode(message));
+        send(request.client, message);
 }
 
 void LineService::event(const char *kind, const QJsonValue &value)
@@ -245,7 +322,7 @@ void LineService::dispatch()
     Request request = *next;
     m_queue.erase(next);
     if (const auto it = m_clients.find(request.client.data()); it != m_clients.end())
-        --it.value();
+        --it->waiting;
     start(request);
 }
 

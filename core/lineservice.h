@@ -36,9 +36,22 @@ class LineService : public QObject
 public:
     // Commands a client may have waiting; beyond, each is refused at once.
     static constexpr int kQueueLimit = 16;
-    static constexpr int kClientLimit = 32;
     static constexpr qsizetype kMaxTextLength = 256;
     static constexpr int kLongestHoldMs = 600000;
+
+    // What one client may take of the console.
+    struct Limits
+    {
+        // Connections of the users other than the console's own and root,
+        // together; those two always get theirs.
+        int clients = 32;
+        // Connections of any one user.
+        int perUser = 8;
+        // Replies sent to a client and not yet read by it: beyond, it is dropped.
+        qint64 heldBytes = 64 * 1024;
+        // A connection with nothing asked and nothing under way is closed after it.
+        int idleMs = 120000;
+    };
 
     // `deviceOf(port)`: the device behind a port as the program was given it.
     LineService(Console &console, std::function<QString(int port)> deviceOf,
@@ -52,9 +65,11 @@ public:
     // Whose command of `intent` is: "pid 4242 (projector-ctl), uid 0" for a
     // client's under way; empty for the operator's.
     QString senderOf(quint64 intent) const;
+    void setLimits(const Limits &limits) { m_limits = limits; }
 
 signals:
-    // Serving the line failed; the console goes on without serving it.
+    // Serving the line failed (the console goes on without serving it), or a
+    // client was dropped.
     void problem(const QString &description);
 
 private:
@@ -76,7 +91,17 @@ private:
         Outcome latest;
     };
 
+    struct Client
+    {
+        int waiting = 0; // commands
+        uint uid = 0;
+        QTimer *idle = nullptr;
+    };
+
     void arrived(LocalChannel *channel);
+    QString admission(const LocalChannel *channel) const;
+    void send(LocalChannel *channel, const QJsonObject &message);
+    void idled(LocalChannel *channel);
     void receive(LocalChannel *channel, const QByteArray &line);
     void gone(LocalChannel *channel);
     void refuse(LocalChannel *channel, qint64 id, const QString &why);
@@ -95,7 +120,8 @@ private:
     std::function<QString(int)> m_deviceOf;
     std::unique_ptr<LocalEndpoint> m_endpoint;
     QString m_served;
-    QHash<LocalChannel *, int> m_clients; // commands waiting, per client
+    Limits m_limits;
+    QHash<LocalChannel *, Client> m_clients;
     std::deque<Request> m_queue;
     std::optional<InFlight> m_inFlight;
     QTimer m_poll;

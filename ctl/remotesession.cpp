@@ -39,7 +39,8 @@ RemoteSession::Result RemoteSession::run(const Job &job)
 {
     QElapsedTimer clock;
     clock.start();
-    QJsonObject request{{QStringLiteral("id"), ++m_id},
+    QJsonObject request{{QStringLiteral("v"), wire::kVersion},
+                        {QStringLiteral("id"), ++m_id},
                         {QStringLiteral("settings"), m_settings},
                         {QStringLiteral("address"), m_addressPrefix},
                         {QStringLiteral("log"), bool(m_relay)}};
@@ -94,6 +95,16 @@ void RemoteSession::receive(const QByteArray &line)
             emit relay.transmitted(message.value(QStringLiteral("tx")).toString(), m_id);
         if (message.contains(QStringLiteral("rx")))
             emit relay.arrived(message.value(QStringLiteral("rx")).toString());
+    }
+    if (message.value(QStringLiteral("v")).toInt() != wire::kVersion) {
+        Result failed;
+        failed.outcome.result = Outcome::Result::LineFailed;
+        failed.outcome.failure
+            = QStringLiteral("the console serving %1 speaks another version of its protocol")
+                  .arg(m_line);
+        m_result = failed;
+        m_loop.quit();
+        return;
     }
     if (message.contains(QStringLiteral("outcome"))) {
         const wire::ClientOutcome outcome

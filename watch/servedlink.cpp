@@ -48,7 +48,8 @@ bool ServedLink::isOpen() const
 void ServedLink::ask(int address, Query query)
 {
     m_asking = true;
-    const QJsonObject request{{QStringLiteral("id"), ++m_id},
+    const QJsonObject request{{QStringLiteral("v"), wire::kVersion},
+                              {QStringLiteral("id"), ++m_id},
                               {QStringLiteral("settings"), m_settings},
                               {QStringLiteral("address"), addressPrefix(address)},
                               {QStringLiteral("command"), buttonFor(query)},
@@ -66,6 +67,11 @@ void ServedLink::receive(const QByteArray &line)
     const qint64 id = message.value(QStringLiteral("id")).toInteger(-1);
     if (!m_asking || (id != m_id && id != 0))
         return;
+    if (message.value(QStringLiteral("v")).toInt() != wire::kVersion) {
+        fail(QStringLiteral("the console serving %1 speaks another version of its protocol")
+                 .arg(m_device));
+        return;
+    }
     if (message.contains(QStringLiteral("tx")) && !m_patience.isActive())
         m_patience.start();
     if (!message.contains(QStringLiteral("outcome")))

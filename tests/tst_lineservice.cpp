@@ -54,6 +54,8 @@ private slots:
     void neverReadingClientDropped();
     void idleConnectionClosed();
     void slotsShared();
+    void lockNotHonoured_data();
+    void lockNotHonoured();
 
 private:
     QProcess &ctl(const QStringList &arguments, const QStringList &asUser = {});
@@ -816,6 +818,48 @@ void LineServiceTest::slotsShared()
     QVERIFY(finish(operatorOwn));
     QCOMPARE(operatorOwn.exitCode(), 0);
     QCOMPARE(first.bytesAvailable(), 0);
+}
+
+// Writes a lock file naming its own process, as a program holding the device would.
+static const char kLocker[] = R"(
+import os, sys, time
+with open(sys.argv[1], "w") as f:
+    f.write("%10d\n%s\n" % (int(sys.argv[2]) or os.getpid(),
+                             os.path.basename(os.readlink("/proc/self/exe"))))
+print("locked", flush=True)
+time.sleep(60)
+)";
+
+void LineServiceTest::lockNotHonoured_data()
+{
+    QTest::addColumn<bool>("ended");
+    QTest::newRow("naming a process that ended") << true;
+    QTest::newRow("by a user who may not use the device") << false;
+}
+
+// A lock file that no live process of a user who may use the device keeps is
+// no lock: the device opens.
+void LineServiceTest::lockNotHonoured()
+{
+    QFETCH(bool, ended);
+    if (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+        QSKIP("needs root and setpriv");
+    AnsweringFarEnd farEnd;
+    QVERIFY(farEnd.isValid());
+    const QString lock
+        = QStringLiteral("/run/lock/LCK..") + farEnd.slavePath().mid(5).replace(u'/', u'_');
+    // Beyond the process ids this system gives out.
+    const qint64 pid = ended ? 4194303 : 0;
+    QProcess &locker = python(QLatin1String(kLocker), {lock, QString::number(pid)},
+                              ended ? QStringList() : nobody(false));
+    QByteArray told;
+    QTRY_VERIFY2((told += locker.readAll()).contains("locked"), told.constData());
+    QVERIFY(QFileInfo::exists(lock));
+    QProcess client;
+    client.start(QStringLiteral(PROJECTOR_CTL_PATH), {"--line", farEnd.slavePath(), "STATUS"});
+    QVERIFY(finish(client));
+    QVERIFY2(client.exitCode() == 0, client.readAllStandardError().constData());
+    QCOMPARE(farEnd.texts(), QByteArrayList{"CR0"});
 }
 
 QTEST_MAIN(LineServiceTest)

@@ -3,22 +3,10 @@
 
 #include "console.h"
 #include "link/localendpoint.h"
-#include "outcomewire.h"
 
-#include <QJsonDocument>
-#include <QRegularExpression>
 #include <QSet>
 
 #include <unistd.h>
-
-namespace {
-
-QByteArray encode(const QJsonObject &message)
-{
-    return QJsonDocument(message).toJson(QJsonDocument::Compact);
-}
-
-} // namespace
 
 LineService::LineService(Console &console, std::function<QString(int)> deviceOf, QObject *parent)
     : QObject(parent), m_console(console), m_deviceOf(std::move(deviceOf)),
@@ -36,10 +24,11 @@ LineService::LineService(Console &console, std::function<QString(int)> deviceOf,
         if (!m_inFlight || intent != m_inFlight->intent)
             return;
         m_inFlight->sentAny = true;
-        event("tx", text);
+        event(lineprotocol::Message::Kind::Transmitted, text);
     });
-    connect(&m_console, &Console::arrived, this,
-            [this](const QString &characters) { event("rx", characters); });
+    connect(&m_console, &Console::arrived, this, [this](const QString &characters) {
+        event(lineprotocol::Message::Kind::Arrived, characters);
+    });
     // Port switches and the end are the window's; the served line follows them.
     m_poll.setInterval(250);
     connect(&m_poll, &QTimer::timeout, this, &LineService::refresh);
@@ -92,12 +81,12 @@ void LineService::stopServing(const QString &why)
     while (!m_queue.empty()) {
         const Request request = m_queue.front();
         m_queue.pop_front();
-        refuse(request.client, request.id, failure);
+        refuse(request.client, request.body.id, failure);
     }
     if (m_inFlight) {
         const Request request = m_inFlight->request;
         m_inFlight.reset();
-        refuse(request.client, request.id, QStringLiteral("%1 during the command").arg(why));
+        refuse(request.client, request.body.id, QStringLiteral("%1 during the command").arg(why));
     }
     const QList<LocalChannel *> clients = m_clients.keys();
     m_clients.clear();
@@ -169,11 +158,9 @@ void LineService::idled(LocalChannel *channel)
 }
 
 // A client that stops reading is dropped before what it leaves unread grows.
-void LineService::send(LocalChannel *channel, const QJsonObject &message)
+void LineService::send(LocalChannel *channel, const QByteArray &message)
 {
-    QJsonObject versioned = message;
-    versioned.insert(QStringLiteral("v"), wire::kVersion);
-    channel->send(encode(versioned));
+    channel->send(message);
     if (channel->bytesHeld() <= m_limits.heldBytes || !channel->isOpen())
         return;
     emit problem(QStringLiteral("dropped %1 from %2: it left %3 bytes of replies unread")
@@ -189,62 +176,47 @@ void LineService::refuse(LocalChannel *channel, qint64 id, const QString &why)
     Outcome refused;
     refused.result = Outcome::Result::LineFailed;
     refused.failure = why;
-    send(channel, {{QStringLiteral("id"), id}, {QStringLiteral("outcome"), wire::toJson(refused)}});
+    send(channel, lineprotocol::encodeOutcome(id, refused));
 }
 
-QString LineService::check(const QJsonObject &body) const
+QString LineService::check(const lineprotocol::Request &body) const
 {
-    static const QRegularExpression prefix(QStringLiteral("^(|AFFF|A00[1-4])$"));
-    if (!prefix.match(body.value(QStringLiteral("address")).toString()).hasMatch())
-        return QStringLiteral("no such address");
-    const QString settings = body.value(QStringLiteral("settings")).toString();
-    if (!settings.isEmpty() && settings != m_console.port().settings())
+    if (!body.settings.isEmpty() && body.settings != m_console.port().settings())
         return QStringLiteral("the console holds %1 at %2, not at %3")
-            .arg(m_served, m_console.port().settings(), settings);
-    if (body.contains(QStringLiteral("command"))) {
-        if (!commands::findOneShot(body.value(QStringLiteral("command")).toString()))
+            .arg(m_served, m_console.port().settings(), body.settings);
+    switch (body.kind) {
+    case lineprotocol::Request::Kind::Command:
+        if (!commands::findOneShot(body.name))
             return QStringLiteral("no such command");
-    } else if (body.contains(QStringLiteral("hold"))) {
-        const int ms = body.value(QStringLiteral("ms")).toInt(-1);
-        if (!commands::findHold(body.value(QStringLiteral("hold")).toString()) || ms < 0
-            || ms > kLongestHoldMs)
+        break;
+    case lineprotocol::Request::Kind::Hold:
+        if (!commands::findHold(body.name))
             return QStringLiteral("no such repeating command, or no time to hold it");
-    } else if (!body.value(QStringLiteral("text")).isString()
-               || body.value(QStringLiteral("text")).toString().size() > kMaxTextLength) {
-        return QStringLiteral("no command");
-    } else {
-        QString text = body.value(QStringLiteral("text")).toString();
-        while (text.endsWith(u'\r') || text.endsWith(u'\n'))
-            text.chop(1);
-        if (text.contains(u'\r') || text.contains(u'\n'))
-            return QStringLiteral("refused: the text holds a CR or LF before its end; one "
-                                  "request is one command");
+        break;
+    case lineprotocol::Request::Kind::Text:
+        break;
     }
     return QString();
 }
 
 void LineService::receive(LocalChannel *channel, const QByteArray &line)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(line, &error);
-    const QJsonObject body = document.object();
-    const qint64 id = body.value(QStringLiteral("id")).toInteger();
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        refuse(channel, 0, QStringLiteral("the console cannot read the request"));
-        channel->close();
-        return;
-    }
-    if (const int version = body.value(QStringLiteral("v")).toInt(); version != wire::kVersion) {
-        refuse(channel, 0,
-               QStringLiteral("the console speaks version %1 of its protocol, the client %2")
-                   .arg(wire::kVersion)
-                   .arg(version));
+    QString why;
+    qint64 id = 0;
+    const std::optional<lineprotocol::Request> body = lineprotocol::decodeRequest(line, &why, &id);
+    if (!body && id == 0) {
+        // Not even a request of this protocol: the connection ends.
+        refuse(channel, 0, QStringLiteral("the console cannot read the request: %1").arg(why));
         channel->close();
         return;
     }
     if (const auto it = m_clients.find(channel); it != m_clients.end())
         it->idle->start();
-    if (const QString wrong = check(body); !wrong.isEmpty()) {
+    if (!body) {
+        refuse(channel, id, why);
+        return;
+    }
+    if (const QString wrong = check(*body); !wrong.isEmpty()) {
         refuse(channel, id, wrong);
         return;
     }
@@ -257,7 +229,7 @@ void LineService::receive(LocalChannel *channel, const QByteArray &line)
         return;
     }
     ++waiting;
-    m_queue.push_back({channel, id, body});
+    m_queue.push_back({channel, *body});
     scheduleDispatch();
 }
 
@@ -275,18 +247,12 @@ void LineService::gone(LocalChannel *channel)
     channel->deleteLater();
 }
 
-void LineService::reply(const Request &request, const QJsonObject &message)
+void LineService::event(lineprotocol::Message::Kind kind, const QString &text)
 {
-    if (request.client)
-        send(request.client, message);
-}
-
-void LineService::event(const char *kind, const QJsonValue &value)
-{
-    if (!m_inFlight || !m_inFlight->request.body.value(QStringLiteral("log")).toBool())
+    if (!m_inFlight || !m_inFlight->request.body.log || !m_inFlight->request.client)
         return;
-    reply(m_inFlight->request,
-          {{QStringLiteral("id"), m_inFlight->request.id}, {QLatin1String(kind), value}});
+    send(m_inFlight->request.client,
+         lineprotocol::encodeTraffic(m_inFlight->request.body.id, kind, text));
 }
 
 // From the console's own signals, which may come in the middle of its work.
@@ -310,9 +276,9 @@ void LineService::dispatch()
     QSet<const LocalChannel *> waiting;
     auto next = m_queue.begin();
     for (; next != m_queue.end(); ++next) {
-        const bool waits = operatorHolds
-                           && (next->body.contains(QStringLiteral("hold"))
-                               || next->body.value(QStringLiteral("background")).toBool());
+        const bool waits
+            = operatorHolds
+              && (next->body.kind == lineprotocol::Request::Kind::Hold || next->body.background);
         if (!waits && !waiting.contains(next->client.data()))
             break;
         waiting.insert(next->client.data());
@@ -328,23 +294,21 @@ void LineService::dispatch()
 
 void LineService::start(Request request)
 {
-    const QJsonObject &body = request.body;
+    const lineprotocol::Request &body = request.body;
     m_inFlight = InFlight{};
     InFlight &flight = *m_inFlight;
     flight.request = request;
-    flight.hold = body.contains(QStringLiteral("hold"));
-    const Console::For asked{body.value(QStringLiteral("address")).toString(),
-                             body.value(QStringLiteral("background")).toBool()};
+    flight.hold = body.kind == lineprotocol::Request::Kind::Hold;
+    const Console::For asked{body.address, body.background};
     // Its outcomes may come before the call returns.
     flight.intent = m_console.nextIntent();
     quint64 intent = 0;
     if (flight.hold)
-        intent = m_console.hold(body.value(QStringLiteral("hold")).toString(),
-                                body.value(QStringLiteral("ms")).toInt(), asked);
-    else if (body.contains(QStringLiteral("command")))
-        intent = m_console.send(body.value(QStringLiteral("command")).toString(), asked);
+        intent = m_console.hold(body.name, body.ms, asked);
+    else if (body.kind == lineprotocol::Request::Kind::Command)
+        intent = m_console.send(body.name, asked);
     else
-        intent = m_console.sendText(body.value(QStringLiteral("text")).toString(), asked);
+        intent = m_console.sendText(body.text, asked);
     if (!m_inFlight) // ended by now
         return;
     Q_ASSERT(intent == m_inFlight->intent);
@@ -385,7 +349,8 @@ void LineService::finishIfDone()
     }
     const InFlight finished = std::move(*m_inFlight);
     m_inFlight.reset();
-    reply(finished.request, {{QStringLiteral("id"), finished.request.id},
-                             {QStringLiteral("outcome"), wire::toJson(finished.latest)}});
+    if (finished.request.client)
+        send(finished.request.client,
+             lineprotocol::encodeOutcome(finished.request.body.id, finished.latest));
     scheduleDispatch();
 }

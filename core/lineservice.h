@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "outcome.h"
+#include "lineprotocol.h"
 
 #include <QHash>
-#include <QJsonObject>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -23,12 +22,9 @@ class LocalEndpoint;
 // an operator's press-and-hold keeps its ticks and lets a command in between
 // two of them. Each outcome goes back to the client whose command it ended.
 //
-// A client sends one JSON object a line: {"id", "settings", "address", "log"}
-// and one of "command" (a catalogue id), "hold" with "ms", or "text". It gets
-// {"id", "outcome"} and, when it asked for "log", {"id", "tx"|"rx"} for its
-// own command's traffic. A command marked "background" (a watch's polling)
-// waits until the operator holds nothing, and its reply stays off the STATUS
-// line.
+// Clients speak the protocol of lineprotocol.h (LineClient is one). A command
+// marked "background" (a watch's polling) waits until the operator holds
+// nothing, and its reply stays off the STATUS line.
 class LineService : public QObject
 {
     Q_OBJECT
@@ -36,8 +32,6 @@ class LineService : public QObject
 public:
     // Commands a client may have waiting; beyond, each is refused at once.
     static constexpr int kQueueLimit = 16;
-    static constexpr qsizetype kMaxTextLength = 256;
-    static constexpr int kLongestHoldMs = 600000;
 
     // What one client may take of the console.
     struct Limits
@@ -76,8 +70,7 @@ private:
     struct Request
     {
         QPointer<LocalChannel> client;
-        qint64 id = 0;
-        QJsonObject body;
+        lineprotocol::Request body;
     };
     struct InFlight
     {
@@ -100,20 +93,19 @@ private:
 
     void arrived(LocalChannel *channel);
     QString admission(const LocalChannel *channel) const;
-    void send(LocalChannel *channel, const QJsonObject &message);
+    void send(LocalChannel *channel, const QByteArray &message);
     void idled(LocalChannel *channel);
     void receive(LocalChannel *channel, const QByteArray &line);
     void gone(LocalChannel *channel);
     void refuse(LocalChannel *channel, qint64 id, const QString &why);
-    QString check(const QJsonObject &body) const;
-    void reply(const Request &request, const QJsonObject &message);
+    QString check(const lineprotocol::Request &body) const;
     void scheduleDispatch();
     void dispatch();
     void start(Request request);
     void ended(const Outcome &outcome);
     void holdReleased();
     void finishIfDone();
-    void event(const char *kind, const QJsonValue &value);
+    void event(lineprotocol::Message::Kind kind, const QString &text);
     void stopServing(const QString &why);
 
     Console &m_console;

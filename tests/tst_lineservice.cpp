@@ -53,6 +53,7 @@ private slots:
     void textWithLineEndRefused();
     void neverReadingClientDropped();
     void idleConnectionClosed();
+    void slotsShared_data();
     void slotsShared();
     void lockNotHonoured_data();
     void lockNotHonoured();
@@ -801,19 +802,32 @@ time.sleep(60)
 
 // One user cannot take every connection; the console's own user (root here)
 // still gets one, and a refused client is told why.
+void LineServiceTest::slotsShared_data()
+{
+    QTest::addColumn<int>("clients");
+    QTest::addColumn<int>("perUser");
+    QTest::addColumn<QByteArray>("told");
+    QTest::newRow("one user") << 32 << 1 << QByteArray("uid 65534 has 1 connections");
+    QTest::newRow("all other users") << 1 << 8 << QByteArray("serves 1 clients already");
+}
+
 void LineServiceTest::slotsShared()
 {
+    QFETCH(int, clients);
+    QFETCH(int, perUser);
+    QFETCH(QByteArray, told);
     if (!serveToDialout())
         QSKIP("needs root, a dialout group and setpriv");
     LineService::Limits limits;
-    limits.clients = 1;
+    limits.clients = clients;
+    limits.perUser = perUser;
     m_service->setLimits(limits);
     QProcess &first = python(QLatin1String(kIdle), {m_service->endpoint()}, nobody(true));
     QTRY_COMPARE(m_service->findChildren<LocalChannel *>().size(), 1);
     QProcess &second = python(QLatin1String(kIdle), {m_service->endpoint()}, nobody(true));
-    QByteArray told;
-    QTRY_VERIFY((told += second.readAll()).contains('\n'));
-    QVERIFY2(told.contains("serves 1 clients already"), told.constData());
+    QByteArray said;
+    QTRY_VERIFY((said += second.readAll()).contains('\n'));
+    QVERIFY2(said.contains(told), said.constData());
     QProcess &operatorOwn = ctl({QStringLiteral("STATUS")});
     QVERIFY(finish(operatorOwn));
     QCOMPARE(operatorOwn.exitCode(), 0);

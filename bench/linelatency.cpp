@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 
@@ -41,6 +42,8 @@ int main(int argc, char *argv[])
     const ctlnames::Command status = ctlnames::find(QStringLiteral("STATUS"));
     const Job job{status.name, status.oneShot, nullptr, 0, {}};
 
+    QTemporaryDir runtime;
+    qputenv("PROJECTOR_CONSOLE_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     AnsweringFarEnd served, own;
     QProcess console;
     console.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -51,7 +54,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<LocalChannel> channel;
     for (int i = 0; i < 100 && !channel; ++i) {
         QTest::qWait(50);
-        channel = LocalChannel::connectTo(endpointPath(served.slavePath()), 1000);
+        channel = LocalChannel::reach(served.slavePath()).channel;
     }
     if (!channel)
         qFatal("the console does not serve %s", qPrintable(served.slavePath()));

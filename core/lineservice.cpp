@@ -3,20 +3,10 @@
 
 #include "console.h"
 #include "link/localendpoint.h"
-#include "outcomewire.h"
 
-#include <QJsonDocument>
-#include <QRegularExpression>
 #include <QSet>
 
-namespace {
-
-QByteArray encode(const QJsonObject &message)
-{
-    return QJsonDocument(message).toJson(QJsonDocument::Compact);
-}
-
-} // namespace
+#include <unistd.h>
 
 LineService::LineService(Console &console, std::function<QString(int)> deviceOf, QObject *parent)
     : QObject(parent), m_console(console), m_deviceOf(std::move(deviceOf)),
@@ -34,10 +24,11 @@ LineService::LineService(Console &console, std::function<QString(int)> deviceOf,
         if (!m_inFlight || intent != m_inFlight->intent)
             return;
         m_inFlight->sentAny = true;
-        event("tx", text);
+        event(lineprotocol::Message::Kind::Transmitted, text);
     });
-    connect(&m_console, &Console::arrived, this,
-            [this](const QString &characters) { event("rx", characters); });
+    connect(&m_console, &Console::arrived, this, [this](const QString &characters) {
+        event(lineprotocol::Message::Kind::Arrived, characters);
+    });
     // Port switches and the end are the window's; the served line follows them.
     m_poll.setInterval(250);
     connect(&m_poll, &QTimer::timeout, this, &LineService::refresh);
@@ -90,35 +81,92 @@ void LineService::stopServing(const QString &why)
     while (!m_queue.empty()) {
         const Request request = m_queue.front();
         m_queue.pop_front();
-        refuse(request.client, request.id, failure);
+        refuse(request.client, request.body.id, failure);
     }
     if (m_inFlight) {
         const Request request = m_inFlight->request;
         m_inFlight.reset();
-        refuse(request.client, request.id, QStringLiteral("%1 during the command").arg(why));
+        refuse(request.client, request.body.id, QStringLiteral("%1 during the command").arg(why));
     }
     const QList<LocalChannel *> clients = m_clients.keys();
     m_clients.clear();
-    for (LocalChannel *client : clients)
+    for (LocalChannel *client : clients) {
+        client->disconnect(this);
         client->deleteLater();
+    }
     m_endpoint->close();
     m_served.clear();
 }
 
 void LineService::arrived(LocalChannel *channel)
 {
-    if (m_clients.size() >= kClientLimit) {
-        refuse(channel, 0,
-               QStringLiteral("the console serves %1 clients already; try again later")
-                   .arg(kClientLimit));
+    channel->setParent(this);
+    if (const QString refusal = admission(channel); !refusal.isEmpty()) {
+        refuse(channel, 0, refusal);
         channel->deleteLater();
         return;
     }
-    channel->setParent(this);
-    m_clients.insert(channel, 0);
+    Client &client = m_clients[channel];
+    client.uid = channel->peerCredentials().uid;
+    client.idle = new QTimer(channel);
+    client.idle->setSingleShot(true);
+    client.idle->setInterval(m_limits.idleMs);
+    client.idle->start();
+    connect(client.idle, &QTimer::timeout, this, [this, channel] { idled(channel); });
     connect(channel, &LocalChannel::lineReceived, this,
             [this, channel](const QByteArray &line) { receive(channel, line); });
     connect(channel, &LocalChannel::closed, this, [this, channel] { gone(channel); });
+}
+
+// Who may use the device may use the served line; one user cannot take every
+// connection, and the console's own user and root always find one.
+QString LineService::admission(const LocalChannel *channel) const
+{
+    const LocalPeer &peer = channel->peerCredentials();
+    if (!mayUseLine(peer, m_served))
+        return QStringLiteral("refused: uid %1 may not use %2").arg(peer.uid).arg(m_served);
+    const bool operatorOwn = peer.uid == 0 || peer.uid == ::geteuid();
+    int same = 0, others = 0;
+    for (const Client &client : m_clients) {
+        same += client.uid == peer.uid;
+        others += client.uid != 0 && client.uid != ::geteuid();
+    }
+    if (same >= m_limits.perUser)
+        return QStringLiteral("refused: uid %1 has %2 connections to the console already; try "
+                              "again later")
+            .arg(peer.uid)
+            .arg(m_limits.perUser);
+    if (!operatorOwn && others >= m_limits.clients)
+        return QStringLiteral("refused: the console serves %1 clients already; try again later")
+            .arg(m_limits.clients);
+    return {};
+}
+
+// A client that asked nothing for a while and has nothing under way is let go.
+void LineService::idled(LocalChannel *channel)
+{
+    const auto it = m_clients.find(channel);
+    if (it == m_clients.end())
+        return;
+    const bool busy = it->waiting > 0 || (m_inFlight && m_inFlight->request.client == channel);
+    if (busy) {
+        it->idle->start();
+        return;
+    }
+    refuse(channel, 0, QStringLiteral("closed: no request for %1 s").arg(m_limits.idleMs / 1000.0));
+    channel->close();
+}
+
+// A client that stops reading is dropped before what it leaves unread grows.
+void LineService::send(LocalChannel *channel, const QByteArray &message)
+{
+    channel->send(message);
+    if (channel->bytesHeld() <= m_limits.heldBytes || !channel->isOpen())
+        return;
+    emit problem(QStringLiteral("dropped %1 from %2: it left %3 bytes of replies unread")
+                     .arg(channel->peer(), m_served)
+                     .arg(channel->bytesHeld()));
+    channel->close();
 }
 
 void LineService::refuse(LocalChannel *channel, qint64 id, const QString &why)
@@ -128,50 +176,51 @@ void LineService::refuse(LocalChannel *channel, qint64 id, const QString &why)
     Outcome refused;
     refused.result = Outcome::Result::LineFailed;
     refused.failure = why;
-    channel->send(
-        encode({{QStringLiteral("id"), id}, {QStringLiteral("outcome"), wire::toJson(refused)}}));
+    send(channel, lineprotocol::encodeOutcome(id, refused));
 }
 
-QString LineService::check(const QJsonObject &body) const
+QString LineService::check(const lineprotocol::Request &body) const
 {
-    static const QRegularExpression prefix(QStringLiteral("^(|AFFF|A00[1-4])$"));
-    if (!prefix.match(body.value(QStringLiteral("address")).toString()).hasMatch())
-        return QStringLiteral("no such address");
-    const QString settings = body.value(QStringLiteral("settings")).toString();
-    if (!settings.isEmpty() && settings != m_console.port().settings())
+    if (!body.settings.isEmpty() && body.settings != m_console.port().settings())
         return QStringLiteral("the console holds %1 at %2, not at %3")
-            .arg(m_served, m_console.port().settings(), settings);
-    if (body.contains(QStringLiteral("command"))) {
-        if (!commands::findOneShot(body.value(QStringLiteral("command")).toString()))
+            .arg(m_served, m_console.port().settings(), body.settings);
+    switch (body.kind) {
+    case lineprotocol::Request::Kind::Command:
+        if (!commands::findOneShot(body.name))
             return QStringLiteral("no such command");
-    } else if (body.contains(QStringLiteral("hold"))) {
-        const int ms = body.value(QStringLiteral("ms")).toInt(-1);
-        if (!commands::findHold(body.value(QStringLiteral("hold")).toString()) || ms < 0
-            || ms > kLongestHoldMs)
+        break;
+    case lineprotocol::Request::Kind::Hold:
+        if (!commands::findHold(body.name))
             return QStringLiteral("no such repeating command, or no time to hold it");
-    } else if (!body.value(QStringLiteral("text")).isString()
-               || body.value(QStringLiteral("text")).toString().size() > kMaxTextLength) {
-        return QStringLiteral("no command");
+        break;
+    case lineprotocol::Request::Kind::Text:
+        break;
     }
     return QString();
 }
 
 void LineService::receive(LocalChannel *channel, const QByteArray &line)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(line, &error);
-    const QJsonObject body = document.object();
-    const qint64 id = body.value(QStringLiteral("id")).toInteger();
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        refuse(channel, 0, QStringLiteral("the console cannot read the request"));
+    QString why;
+    qint64 id = 0;
+    const std::optional<lineprotocol::Request> body = lineprotocol::decodeRequest(line, &why, &id);
+    if (!body && id == 0) {
+        // Not even a request of this protocol: the connection ends.
+        refuse(channel, 0, QStringLiteral("the console cannot read the request: %1").arg(why));
         channel->close();
         return;
     }
-    if (const QString wrong = check(body); !wrong.isEmpty()) {
+    if (const auto it = m_clients.find(channel); it != m_clients.end())
+        it->idle->start();
+    if (!body) {
+        refuse(channel, id, why);
+        return;
+    }
+    if (const QString wrong = check(*body); !wrong.isEmpty()) {
         refuse(channel, id, wrong);
         return;
     }
-    int &waiting = m_clients[channel];
+    int &waiting = m_clients[channel].waiting;
     if (waiting >= kQueueLimit) {
         refuse(channel, id,
                QStringLiteral("refused: %1 commands of this client wait already for %2")
@@ -180,7 +229,7 @@ void LineService::receive(LocalChannel *channel, const QByteArray &line)
         return;
     }
     ++waiting;
-    m_queue.push_back({channel, id, body});
+    m_queue.push_back({channel, *body});
     scheduleDispatch();
 }
 
@@ -198,18 +247,12 @@ void LineService::gone(LocalChannel *channel)
     channel->deleteLater();
 }
 
-void LineService::reply(const Request &request, const QJsonObject &message)
+void LineService::event(lineprotocol::Message::Kind kind, const QString &text)
 {
-    if (request.client)
-        request.client->send(encode(message));
-}
-
-void LineService::event(const char *kind, const QJsonValue &value)
-{
-    if (!m_inFlight || !m_inFlight->request.body.value(QStringLiteral("log")).toBool())
+    if (!m_inFlight || !m_inFlight->request.body.log || !m_inFlight->request.client)
         return;
-    reply(m_inFlight->request,
-          {{QStringLiteral("id"), m_inFlight->request.id}, {QLatin1String(kind), value}});
+    send(m_inFlight->request.client,
+         lineprotocol::encodeTraffic(m_inFlight->request.body.id, kind, text));
 }
 
 // From the console's own signals, which may come in the middle of its work.
@@ -233,9 +276,9 @@ void LineService::dispatch()
     QSet<const LocalChannel *> waiting;
     auto next = m_queue.begin();
     for (; next != m_queue.end(); ++next) {
-        const bool waits = operatorHolds
-                           && (next->body.contains(QStringLiteral("hold"))
-                               || next->body.value(QStringLiteral("background")).toBool());
+        const bool waits
+            = operatorHolds
+              && (next->body.kind == lineprotocol::Request::Kind::Hold || next->body.background);
         if (!waits && !waiting.contains(next->client.data()))
             break;
         waiting.insert(next->client.data());
@@ -245,29 +288,27 @@ void LineService::dispatch()
     Request request = *next;
     m_queue.erase(next);
     if (const auto it = m_clients.find(request.client.data()); it != m_clients.end())
-        --it.value();
+        --it->waiting;
     start(request);
 }
 
 void LineService::start(Request request)
 {
-    const QJsonObject &body = request.body;
-    m_inFlight.emplace();
+    const lineprotocol::Request &body = request.body;
+    m_inFlight = InFlight{};
     InFlight &flight = *m_inFlight;
     flight.request = request;
-    flight.hold = body.contains(QStringLiteral("hold"));
-    const Console::For asked{body.value(QStringLiteral("address")).toString(),
-                             body.value(QStringLiteral("background")).toBool()};
+    flight.hold = body.kind == lineprotocol::Request::Kind::Hold;
+    const Console::For asked{body.address, body.background};
     // Its outcomes may come before the call returns.
     flight.intent = m_console.nextIntent();
     quint64 intent = 0;
     if (flight.hold)
-        intent = m_console.hold(body.value(QStringLiteral("hold")).toString(),
-                                body.value(QStringLiteral("ms")).toInt(), asked);
-    else if (body.contains(QStringLiteral("command")))
-        intent = m_console.send(body.value(QStringLiteral("command")).toString(), asked);
+        intent = m_console.hold(body.name, body.ms, asked);
+    else if (body.kind == lineprotocol::Request::Kind::Command)
+        intent = m_console.send(body.name, asked);
     else
-        intent = m_console.sendText(body.value(QStringLiteral("text")).toString(), asked);
+        intent = m_console.sendText(body.text, asked);
     if (!m_inFlight) // ended by now
         return;
     Q_ASSERT(intent == m_inFlight->intent);
@@ -308,7 +349,8 @@ void LineService::finishIfDone()
     }
     const InFlight finished = std::move(*m_inFlight);
     m_inFlight.reset();
-    reply(finished.request, {{QStringLiteral("id"), finished.request.id},
-                             {QStringLiteral("outcome"), wire::toJson(finished.latest)}});
+    if (finished.request.client)
+        send(finished.request.client,
+             lineprotocol::encodeOutcome(finished.request.body.id, finished.latest));
     scheduleDispatch();
 }

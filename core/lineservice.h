@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "outcome.h"
+#include "lineprotocol.h"
 
 #include <QHash>
-#include <QJsonObject>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -23,12 +22,9 @@ class LocalEndpoint;
 // an operator's press-and-hold keeps its ticks and lets a command in between
 // two of them. Each outcome goes back to the client whose command it ended.
 //
-// A client sends one JSON object a line: {"id", "settings", "address", "log"}
-// and one of "command" (a catalogue id), "hold" with "ms", or "text". It gets
-// {"id", "outcome"} and, when it asked for "log", {"id", "tx"|"rx"} for its
-// own command's traffic. A command marked "background" (a watch's polling)
-// waits until the operator holds nothing, and its reply stays off the STATUS
-// line.
+// Clients speak the protocol of lineprotocol.h (LineClient is one). A command
+// marked "background" (a watch's polling) waits until the operator holds
+// nothing, and its reply stays off the STATUS line.
 class LineService : public QObject
 {
     Q_OBJECT
@@ -36,9 +32,20 @@ class LineService : public QObject
 public:
     // Commands a client may have waiting; beyond, each is refused at once.
     static constexpr int kQueueLimit = 16;
-    static constexpr int kClientLimit = 32;
-    static constexpr qsizetype kMaxTextLength = 256;
-    static constexpr int kLongestHoldMs = 600000;
+
+    // What one client may take of the console.
+    struct Limits
+    {
+        // Connections of the users other than the console's own and root,
+        // together; those two always get theirs.
+        int clients = 32;
+        // Connections of any one user.
+        int perUser = 8;
+        // Replies sent to a client and not yet read by it: beyond, it is dropped.
+        qint64 heldBytes = 64 * 1024;
+        // A connection with nothing asked and nothing under way is closed after it.
+        int idleMs = 120000;
+    };
 
     // `deviceOf(port)`: the device behind a port as the program was given it.
     LineService(Console &console, std::function<QString(int port)> deviceOf,
@@ -52,17 +59,18 @@ public:
     // Whose command of `intent` is: "pid 4242 (projector-ctl), uid 0" for a
     // client's under way; empty for the operator's.
     QString senderOf(quint64 intent) const;
+    void setLimits(const Limits &limits) { m_limits = limits; }
 
 signals:
-    // Serving the line failed; the console goes on without serving it.
+    // Serving the line failed (the console goes on without serving it), or a
+    // client was dropped.
     void problem(const QString &description);
 
 private:
     struct Request
     {
         QPointer<LocalChannel> client;
-        qint64 id = 0;
-        QJsonObject body;
+        lineprotocol::Request body;
     };
     struct InFlight
     {
@@ -76,26 +84,36 @@ private:
         Outcome latest;
     };
 
+    struct Client
+    {
+        int waiting = 0; // commands
+        uint uid = 0;
+        QTimer *idle = nullptr;
+    };
+
     void arrived(LocalChannel *channel);
+    QString admission(const LocalChannel *channel) const;
+    void send(LocalChannel *channel, const QByteArray &message);
+    void idled(LocalChannel *channel);
     void receive(LocalChannel *channel, const QByteArray &line);
     void gone(LocalChannel *channel);
     void refuse(LocalChannel *channel, qint64 id, const QString &why);
-    QString check(const QJsonObject &body) const;
-    void reply(const Request &request, const QJsonObject &message);
+    QString check(const lineprotocol::Request &body) const;
     void scheduleDispatch();
     void dispatch();
     void start(Request request);
     void ended(const Outcome &outcome);
     void holdReleased();
     void finishIfDone();
-    void event(const char *kind, const QJsonValue &value);
+    void event(lineprotocol::Message::Kind kind, const QString &text);
     void stopServing(const QString &why);
 
     Console &m_console;
     std::function<QString(int)> m_deviceOf;
     std::unique_ptr<LocalEndpoint> m_endpoint;
     QString m_served;
-    QHash<LocalChannel *, int> m_clients; // commands waiting, per client
+    Limits m_limits;
+    QHash<LocalChannel *, Client> m_clients;
     std::deque<Request> m_queue;
     std::optional<InFlight> m_inFlight;
     QTimer m_poll;

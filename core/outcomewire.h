@@ -9,6 +9,10 @@
 // ended. The typed value travels in its JSON form, which is all a client prints.
 namespace wire {
 
+// The version of the protocol between a console and its clients; each end
+// refuses a message of another.
+inline constexpr int kVersion = 1;
+
 QJsonObject toJson(const Outcome &outcome);
 
 struct ClientOutcome

@@ -2,6 +2,7 @@
 #include "trafficlog.h"
 
 #include "console.h"
+#include "lineclient.h"
 #include "link/mscomm.h"
 #include "link/trace.h"
 
@@ -67,19 +68,31 @@ void TrafficLog::follow(Console &console)
 {
     m_comm = &console.port();
     connect(&console.port(), &QObject::destroyed, this, [this] { m_comm = nullptr; });
-    // What arrived before a transmission is written before it.
-    connect(&console, &Console::transmitted, this, [this](const QString &text, quint64 intent) {
-        write("RX", m_rx.windowEnded(m_clock.elapsed()));
-        m_sender = m_senderOf ? m_senderOf(intent) : QString();
-        write("TX", {trace(text)});
-    });
-    connect(&console, &Console::arrived, this, [this](const QString &characters) {
-        write("RX", m_rx.arrived(characters, m_clock.elapsed()));
-        if (m_rx.waiting() && !m_due.isActive())
-            m_due.start();
-    });
+    connect(&console, &Console::transmitted, this, &TrafficLog::transmitted);
+    connect(&console, &Console::arrived, this, &TrafficLog::arrived);
     connect(&console, &Console::replyWindowEnded, this,
             [this] { write("RX", m_rx.windowEnded(m_clock.elapsed())); });
+}
+
+void TrafficLog::follow(LineClient &client)
+{
+    connect(&client, &LineClient::transmitted, this, &TrafficLog::transmitted);
+    connect(&client, &LineClient::arrived, this, &TrafficLog::arrived);
+}
+
+// What arrived before a transmission is written before it.
+void TrafficLog::transmitted(const QString &text, quint64 intent)
+{
+    write("RX", m_rx.windowEnded(m_clock.elapsed()));
+    m_sender = m_senderOf ? m_senderOf(intent) : QString();
+    write("TX", {trace(text)});
+}
+
+void TrafficLog::arrived(const QString &characters)
+{
+    write("RX", m_rx.arrived(characters, m_clock.elapsed()));
+    if (m_rx.waiting() && !m_due.isActive())
+        m_due.start();
 }
 
 void TrafficLog::write(const char *direction, const QStringList &traces)

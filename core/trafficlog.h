@@ -10,6 +10,7 @@
 #include <functional>
 
 class Console;
+class LineClient;
 class MSComm;
 
 // Appends one line per transmission and per reply to a file: the local time
@@ -33,6 +34,8 @@ public:
 
     // Records what crosses the port of `comm` from now on.
     void follow(Console &console);
+    // The traffic of a client's own commands through a console serving the line.
+    void follow(LineClient &client);
 
     bool failedOnce() const { return m_failedOnce; }
     // Writes the reply still being received, as the end of its window does.
@@ -50,6 +53,8 @@ signals:
     void failed(const QString &description);
 
 private:
+    void transmitted(const QString &text, quint64 intent);
+    void arrived(const QString &characters);
     void write(const char *direction, const QStringList &traces);
     bool writeLine(const QByteArray &line);
     bool reopenIfMoved();

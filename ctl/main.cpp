@@ -68,21 +68,23 @@ int main(int argc, char *argv[])
 
     const QString device = options->line;
     // A console that holds the line serves it; it sends the commands then.
-    bool denied = false;
-    if (auto channel = LocalChannel::connectTo(endpointPath(device), 2000, &denied)) {
-        RemoteSession remote(std::move(channel), device, options->settings,
+    LocalChannel::Reached served = LocalChannel::reach(device);
+    if (served.reach == LocalChannel::Reach::Served) {
+        RemoteSession remote(std::move(served.channel), device, options->settings,
                              options->addressPrefix);
         if (!options->log.isEmpty())
             remote.follow(log);
         return runJobs(options->jobs, options->json,
                        [&remote](const Job &job) { return remote.run(job); });
     }
-    if (denied) {
-        tell(QStringLiteral("a console holds %1 and serves it to those who may use the device; "
-                            "this user may not (permission denied)")
-                 .arg(device));
+    if (served.reach == LocalChannel::Reach::Denied || served.reach == LocalChannel::Reach::Busy) {
+        tell(served.message);
         return LineFailed;
     }
+    // An endpoint kept by a program that may not use the line is no console's:
+    // the line is opened here, as when nothing serves it.
+    if (served.reach == LocalChannel::Reach::Untrusted)
+        tell(served.message);
 
     Console console([device](int port) { return port == 1 ? makeLine(device) : nullptr; });
     // A signal ends the program at once, wherever it waits: the line is closed

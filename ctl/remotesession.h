@@ -8,6 +8,7 @@
 #include <QObject>
 #include <memory>
 
+class LineClient;
 class LocalChannel;
 class TrafficLog;
 
@@ -40,13 +41,9 @@ public:
     Result run(const Job &job);
 
 private:
-    void receive(const QByteArray &line);
-
-    struct Relay;
-    std::unique_ptr<LocalChannel> m_channel;
-    std::unique_ptr<Relay> m_relay; // feeds the log
-    QString m_line, m_settings, m_addressPrefix;
+    std::unique_ptr<LineClient> m_client;
+    QString m_line, m_addressPrefix;
     QEventLoop m_loop;
-    qint64 m_id = 0;
-    std::optional<Result> m_result;
+    quint64 m_intent = 0;
+    std::optional<Outcome> m_outcome;
 };

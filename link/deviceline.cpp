@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "deviceline.h"
 
+#include "localendpoint.h"
 #include "programname.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -60,27 +65,84 @@ QString notASerialDevice(const QString &device, bool askCharacterDevice)
     return {};
 }
 
-// "projector-ctl (process 1234)", from the lock file that programs using a
-// serial device keep: its process id, then (as Qt writes it) the program's name.
-QString lockHolder(const QString &device)
+QStringList lockFiles(const QString &device)
 {
     const QString name = QStringLiteral("LCK..") + device.section(u'/', 2).replace(u'/', u'_');
-    for (const char *folder : {"/run/lock/", "/var/lock/"}) {
-        QFile lock(QLatin1String(folder) + name);
-        if (!lock.open(QIODevice::ReadOnly))
-            continue;
-        const QList<QByteArray> lines = lock.read(512).split('\n');
-        bool isNumber = false;
-        const qint64 pid = lines.value(0).trimmed().toLongLong(&isNumber);
-        if (!isNumber || pid <= 0)
-            continue;
-        QString program = QString::fromLocal8Bit(lines.value(1).trimmed());
-        if (program.isEmpty())
-            program = programName(pid);
-        if (program.isEmpty())
-            program = QStringLiteral("another program");
-        return QStringLiteral("%1 (process %2)").arg(program).arg(pid);
+    return {QStringLiteral("/run/lock/") + name, QStringLiteral("/var/lock/") + name};
+}
+
+// The process id a lock file names, as programs using a serial device write it
+// (a number on the first line); 0 when it names none.
+qint64 lockPid(const QString &path)
+{
+    QFile lock(path);
+    if (!lock.open(QIODevice::ReadOnly))
+        return 0;
+    bool isNumber = false;
+    const qint64 pid = lock.read(512).split('\n').value(0).trimmed().toLongLong(&isNumber);
+    return isNumber && pid > 0 ? pid : 0;
+}
+
+// "projector-ctl (process 1234)": the program as the system names the process
+// a lock file names, never as the file claims.
+QString lockHolder(const QString &device)
+{
+    for (const QString &path : lockFiles(device)) {
+        if (const qint64 pid = lockPid(path)) {
+            QString program = programName(pid);
+            if (program.isEmpty())
+                program = QStringLiteral("another program");
+            return QStringLiteral("%1 (process %2)").arg(program).arg(pid);
+        }
     }
+    return {};
+}
+
+#ifdef Q_OS_UNIX
+// Whether the user `uid` may use `device`, by the groups the system gives it.
+bool userMayUse(uid_t uid, gid_t gid, const QString &device)
+{
+    LocalPeer user;
+    user.known = true;
+    user.uid = uid;
+    user.gid = gid;
+    if (const passwd *entry = ::getpwuid(uid)) {
+        gid_t groups[256];
+        int count = 256;
+        if (::getgrouplist(entry->pw_name, entry->pw_gid, groups, &count) >= 0) {
+            for (int i = 0; i < count; ++i)
+                user.groups << groups[i];
+        }
+    }
+    return mayUseLine(user, device);
+}
+#endif
+
+// A lock whose process no longer runs is stale, and one written by a user who
+// may not use the device is no lock of the device's: both are removed. Empty
+// unless such a lock stays.
+QString clearLocks(const QString &device)
+{
+#ifdef Q_OS_UNIX
+    for (const QString &path : lockFiles(device)) {
+        const QByteArray name = QFile::encodeName(path);
+        struct stat st = {};
+        if (::lstat(name.constData(), &st) != 0)
+            continue;
+        const qint64 pid = lockPid(path);
+        const bool stale = pid == 0 || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH);
+        const bool foreign = !userMayUse(st.st_uid, st.st_gid, device);
+        if (!stale && !foreign)
+            continue;
+        if (::unlink(name.constData()) != 0 && errno != ENOENT && foreign)
+            return QStringLiteral("the lock file %1 was written by uid %2, who may not use the "
+                                  "device; it is not honoured, but only root may remove it")
+                .arg(path)
+                .arg(st.st_uid);
+    }
+#else
+    Q_UNUSED(device);
+#endif
     return {};
 }
 
@@ -98,6 +160,8 @@ DeviceLine::DeviceLine(const QString &device, QObject *parent) : CommLine(parent
 bool DeviceLine::open(const SerialSettings &settings)
 {
     m_error = notASerialDevice(m_device, false);
+    if (m_error.isEmpty())
+        m_error = clearLocks(m_device);
     if (!m_error.isEmpty())
         return false;
     if (!configure(settings) || !m_port.open(QIODevice::ReadWrite)) {

@@ -4,84 +4,175 @@
 #include "lineforms.h"
 #include "programname.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 
-#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#ifndef SO_PEERGROUPS
+#define SO_PEERGROUPS 59
 #endif
 
 namespace {
+
+constexpr char kDeviceDirectory[] = "/run/projector-console";
 
 bool isSerialDevice(const QString &device)
 {
     return device.startsWith(QLatin1Char('/')) && !isNetworkDevice(device);
 }
 
-QString peerOf(QLocalSocket *socket)
+LocalPeer peerOf(int fd)
 {
-#ifdef Q_OS_LINUX
+    LocalPeer peer;
     ucred credentials{};
     socklen_t size = sizeof credentials;
-    if (::getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &size)
-        == 0) {
-        const QString program = programName(credentials.pid);
-        return QStringLiteral("pid %1%2, uid %3")
-            .arg(credentials.pid)
-            .arg(program.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(program))
-            .arg(credentials.uid);
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
+        return peer;
+    peer.known = true;
+    peer.pid = credentials.pid;
+    peer.uid = credentials.uid;
+    peer.gid = credentials.gid;
+    gid_t groups[256];
+    socklen_t length = sizeof groups;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERGROUPS, groups, &length) == 0) {
+        for (socklen_t i = 0; i < length / sizeof(gid_t); ++i)
+            peer.groups << groups[i];
     }
-#else
-    Q_UNUSED(socket);
-#endif
-    return QStringLiteral("a program of this computer");
+    return peer;
 }
 
-QString currentUser()
+QString uidOf(const struct stat &st)
 {
-#ifdef Q_OS_UNIX
-    return QString::number(::getuid());
-#else
-    return qEnvironmentVariable("USERNAME");
-#endif
+    return QStringLiteral("uid %1").arg(st.st_uid);
 }
 
-QString lockDirectory()
+// Connects without blocking: a local socket is reached at once or not at all.
+int connectLocal(const QString &path, int *error)
 {
-#ifdef Q_OS_UNIX
-    struct stat st = {};
-    if (::stat("/run/lock", &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)
-        && (st.st_mode & S_IWOTH))
-        return QStringLiteral("/run/lock");
-#endif
-    return QDir::tempPath();
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (name.size() >= qsizetype(sizeof address.sun_path)) {
+        *error = ENAMETOOLONG;
+        return -1;
+    }
+    std::memcpy(address.sun_path, name.constData(), name.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        *error = errno;
+        return -1;
+    }
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        *error = errno;
+        ::close(fd);
+        return -1;
+    }
+    *error = 0;
+    return fd;
+}
+
+QString runtimeDirectory(const QString &device, QString *why)
+{
+    if (const QString own = qEnvironmentVariable("PROJECTOR_CONSOLE_RUNTIME_DIR"); !own.isEmpty()) {
+        if (!QFileInfo::exists(own) && QDir().mkpath(own))
+            ::chmod(QFile::encodeName(own).constData(), 0700);
+        return own;
+    }
+    if (isSerialDevice(device))
+        return QLatin1String(kDeviceDirectory);
+    if (const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR"); !runtime.isEmpty())
+        return runtime;
+    const QString perUser = QStringLiteral("/run/user/%1").arg(::geteuid());
+    if (QFileInfo(perUser).isDir())
+        return perUser;
+    if (why)
+        *why = QStringLiteral("this user has no runtime directory (XDG_RUNTIME_DIR is not set)");
+    return {};
 }
 
 } // namespace
 
-QString endpointPath(const QString &device)
+QString LocalPeer::describe() const
 {
-    QString name = device;
+    if (!known)
+        return QStringLiteral("a program of this computer");
+    const QString program = programName(pid);
+    return QStringLiteral("pid %1%2, uid %3")
+        .arg(pid)
+        .arg(program.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(program))
+        .arg(uid);
+}
+
+bool mayUseLine(const LocalPeer &peer, const QString &device)
+{
+    if (!peer.known)
+        return false;
+    if (peer.uid == 0)
+        return true;
+    if (!isSerialDevice(device))
+        return peer.uid == ::geteuid();
+    struct stat st = {};
+    if (::stat(QFile::encodeName(device).constData(), &st) != 0)
+        return false;
+    if (peer.uid == st.st_uid || (st.st_mode & S_IWOTH))
+        return true;
+    const bool member = peer.gid == st.st_gid || peer.groups.contains(uint(st.st_gid));
+    return member && (st.st_mode & S_IWGRP);
+}
+
+QString endpointPath(const QString &device, QString *why)
+{
+    const QString directory = runtimeDirectory(device, why);
+    if (directory.isEmpty())
+        return {};
+    QString key = device;
     if (isSerialDevice(device)) {
         // Every name of the device leads to the one endpoint.
         if (const QString canonical = QFileInfo(device).canonicalFilePath(); !canonical.isEmpty())
-            name = canonical;
+            key = canonical;
     } else {
-        name = QStringLiteral("-u%1-%2").arg(currentUser(), device);
+        key = QStringLiteral("%1:%2").arg(::geteuid()).arg(device);
     }
-    for (QChar &c : name) {
-        if (!c.isLetterOrNumber() && c != u'.' && c != u'-')
-            c = u'_';
+    const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256);
+    return directory + QStringLiteral("/projector-console-")
+           + QString::fromLatin1(digest.toHex().left(24));
+}
+
+QString endpointPlaceProblem(const QString &directory, const QString &device)
+{
+    struct stat st = {};
+    if (::lstat(QFile::encodeName(directory).constData(), &st) != 0)
+        return isSerialDevice(device) && directory == QLatin1String(kDeviceDirectory)
+                   ? QStringLiteral("%1 does not exist (the package makes it at boot with "
+                                    "systemd-tmpfiles)")
+                         .arg(directory)
+                   : QStringLiteral("%1 does not exist").arg(directory);
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("%1 is not a directory").arg(directory);
+    if (st.st_uid != 0 && st.st_uid != ::geteuid())
+        return QStringLiteral("%1 belongs to %2").arg(directory, uidOf(st));
+    if (st.st_mode & S_IWOTH)
+        return QStringLiteral("anybody may make names in %1").arg(directory);
+    if (st.st_mode & S_IWGRP) {
+        struct stat line = {};
+        if (!isSerialDevice(device) || ::stat(QFile::encodeName(device).constData(), &line) != 0
+            || line.st_gid != st.st_gid || !(line.st_mode & S_IWGRP))
+            return QStringLiteral("the group %1 may make names in %2 but may not use the device")
+                .arg(st.st_gid)
+                .arg(directory);
     }
-    // Beside the serial lock files, which every program sees (a service with
-    // a /tmp of its own too); a long name keeps its end, which tells devices
-    // apart, as socket paths are short.
-    return lockDirectory() + QStringLiteral("/projector-console") + name.right(80);
+    return {};
 }
 
 LocalChannel::LocalChannel(QLocalSocket *socket, QObject *parent)
@@ -98,6 +189,48 @@ LocalChannel::LocalChannel(QLocalSocket *socket, QObject *parent)
 LocalChannel::~LocalChannel()
 {
     m_closedTold = true;
+}
+
+LocalChannel::Reached LocalChannel::reach(const QString &device)
+{
+    Reached reached;
+    const QString path = endpointPath(device);
+    if (path.isEmpty())
+        return reached;
+    int error = 0;
+    const int fd = connectLocal(path, &error);
+    if (fd < 0) {
+        if (error == EACCES || error == EPERM) {
+            reached.reach = Reach::Denied;
+            reached.message = QStringLiteral("a console holds %1 and serves it to those who may "
+                                             "use the device; this user may not (permission "
+                                             "denied)")
+                                  .arg(device);
+        } else if (error == EAGAIN) {
+            reached.reach = Reach::Busy;
+            reached.message = QStringLiteral("the console serving %1 at %2 takes no connection now")
+                                  .arg(device, path);
+        }
+        return reached;
+    }
+    const LocalPeer peer = peerOf(fd);
+    if (!mayUseLine(peer, device)) {
+        ::close(fd);
+        reached.reach = Reach::Untrusted;
+        reached.message = QStringLiteral("%1 is served by %2, which may not use %3: refused, "
+                                         "nothing was sent to it")
+                              .arg(path, peer.describe(), device);
+        return reached;
+    }
+    auto socket = std::make_unique<QLocalSocket>();
+    if (!socket->setSocketDescriptor(fd)) {
+        ::close(fd);
+        return reached;
+    }
+    reached.reach = Reach::Served;
+    reached.channel = std::make_unique<LocalChannel>(socket.release());
+    reached.channel->m_peer = peer;
+    return reached;
 }
 
 std::unique_ptr<LocalChannel> LocalChannel::connectTo(const QString &path, int timeoutMs,
@@ -148,6 +281,11 @@ bool LocalChannel::isOpen() const
     return m_socket->state() == QLocalSocket::ConnectedState;
 }
 
+qint64 LocalChannel::bytesHeld() const
+{
+    return m_socket->bytesToWrite();
+}
+
 LocalEndpoint::LocalEndpoint(QObject *parent) : QObject(parent) {}
 
 LocalEndpoint::~LocalEndpoint()
@@ -158,28 +296,28 @@ LocalEndpoint::~LocalEndpoint()
 bool LocalEndpoint::listen(const QString &device)
 {
     close();
-    const QString path = endpointPath(device);
+    QString why;
+    const QString path = endpointPath(device, &why);
+    if (path.isEmpty()) {
+        m_error = why;
+        return false;
+    }
+    if (const QString problem = endpointPlaceProblem(QFileInfo(path).path(), device);
+        !problem.isEmpty()) {
+        m_error = QStringLiteral("no place for its endpoint that only those who may use it can "
+                                 "write: %1")
+                      .arg(problem);
+        return false;
+    }
+    if (!clearPath(device, path))
+        return false;
     auto server = std::make_unique<QLocalServer>();
     // Created for the owner alone; widened to the device's group once it stands.
     server->setSocketOptions(QLocalServer::UserAccessOption);
     server->setMaxPendingConnections(64);
     if (!server->listen(path)) {
-        if (server->serverError() != QAbstractSocket::AddressInUseError) {
-            m_error = server->errorString();
-            return false;
-        }
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        if (probe.waitForConnected(500)) {
-            m_error = QStringLiteral("another console serves %1 at %2").arg(device, path);
-            return false;
-        }
-        // Left by a console that ended without removing it.
-        QLocalServer::removeServer(path);
-        if (!server->listen(path)) {
-            m_error = server->errorString();
-            return false;
-        }
+        m_error = QStringLiteral("%1 (%2)").arg(server->errorString(), path);
+        return false;
     }
     m_server = std::move(server);
     if (!restrictTo(device)) {
@@ -190,16 +328,51 @@ bool LocalEndpoint::listen(const QString &device)
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
             auto *channel = new LocalChannel(socket);
             // Only the serving side asks who is at the other end.
-            channel->m_peer = peerOf(socket);
+            channel->m_peer = peerOf(int(socket->socketDescriptor()));
             emit arrived(channel);
         }
     });
     return true;
 }
 
+// A console that answers at the path keeps it; whatever else is there (a
+// socket nobody listens on, a file, an empty directory) is removed.
+bool LocalEndpoint::clearPath(const QString &device, const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st = {};
+    if (::lstat(name.constData(), &st) != 0)
+        return true;
+    if (S_ISSOCK(st.st_mode)) {
+        int error = 0;
+        if (const int fd = connectLocal(path, &error); fd >= 0) {
+            m_error = QStringLiteral("another console serves %1: %2, at %3")
+                          .arg(device, peerOf(fd).describe(), path);
+            ::close(fd);
+            return false;
+        }
+        if (error == EAGAIN) {
+            m_error = QStringLiteral("another console serves %1 at %2").arg(device, path);
+            return false;
+        }
+        if (error != ECONNREFUSED && error != ENOENT) {
+            m_error = QStringLiteral("%1 is a socket of %2 that this user cannot reach (%3)")
+                          .arg(path, uidOf(st), QString::fromLocal8Bit(std::strerror(error)));
+            return false;
+        }
+    }
+    const int removed
+        = S_ISDIR(st.st_mode) ? ::rmdir(name.constData()) : ::unlink(name.constData());
+    if (removed != 0 && errno != ENOENT) {
+        m_error = QStringLiteral("%1, left there by %2, cannot be removed (%3)")
+                      .arg(path, uidOf(st), QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    return true;
+}
+
 bool LocalEndpoint::restrictTo(const QString &device)
 {
-#ifdef Q_OS_UNIX
     const QByteArray path = QFile::encodeName(m_server->fullServerName());
     mode_t mode = S_IRUSR | S_IWUSR;
     struct stat st = {};
@@ -216,9 +389,6 @@ bool LocalEndpoint::restrictTo(const QString &device)
             = QStringLiteral("cannot set the permissions of %1").arg(m_server->fullServerName());
         return false;
     }
-#else
-    Q_UNUSED(device);
-#endif
     return true;
 }
 

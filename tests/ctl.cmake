@@ -13,10 +13,22 @@ target_compile_definitions(tst_trafficlog PRIVATE
 add_dependencies(tst_trafficlog projector-ctl projector-console)
 console_add_test(tst_rxlines SOURCES tst_rxlines.cpp LIBS console_core)
 # The window serving its line to projector-ctl run as separate programs.
-console_add_test(tst_lineservice SOURCES tst_lineservice.cpp support/answeringfarend.h
-    ${CONSOLE_TEST_SUPPORT} LIBS console_window)
+add_executable(tst_lineservice tst_lineservice.cpp support/answeringfarend.h
+    ${CONSOLE_TEST_SUPPORT})
+target_link_libraries(tst_lineservice PRIVATE console_window Qt6::Test)
 target_compile_definitions(tst_lineservice PRIVATE
     PROJECTOR_CTL_PATH="$<TARGET_FILE:projector-ctl>"
     PROJECTOR_CONSOLE_PATH="$<TARGET_FILE:projector-console>"
     PROJECTOR_WATCH_PATH="$<TARGET_FILE:projector-watch>")
 add_dependencies(tst_lineservice projector-ctl projector-console projector-watch)
+# Who may serve and use a line, and the bounds on clients: a test of their own.
+set(LINESERVICE_TRUST impostorRefused unsafePlaceNotServed squatReplaced secondConsoleRefused
+    longDeviceNameServed textWithLineEndRefused neverReadingClientDropped idleConnectionClosed
+    slotsShared lockNotHonoured)
+add_test(NAME tst_lineservice COMMAND tst_lineservice clientBesideOperator users
+    clientWaitsForOwedReply twoClientsAtOnce clientBetweenHoldTicks clientHolds
+    operatorPressesDuringClientHold clientKilledMidCommand floodRefused consoleKilledMidCommand
+    watchWaitsForOperatorsHold clientGoneMidHoldEndsIt)
+add_test(NAME tst_lineservice_trust COMMAND tst_lineservice ${LINESERVICE_TRUST})
+set_tests_properties(tst_lineservice tst_lineservice_trust PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)

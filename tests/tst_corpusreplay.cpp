@@ -23,6 +23,7 @@ const Target targets[] = {
     {"settings", fuzz::settings::fuzzOne},         {"manualentry", fuzz::manualentry::fuzzOne},
     {"simprojector", fuzz::simprojector::fuzzOne}, {"receiveroad", fuzz::receiveroad::fuzzOne},
     {"telnetcodec", fuzz::telnetcodec::fuzzOne},   {"statechanges", fuzz::statechanges::fuzzOne},
+    {"requests", fuzz::requests::fuzzOne},
 };
 
 const QDir corpus(QStringLiteral(FUZZ_CORPUS_DIR));

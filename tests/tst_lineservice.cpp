@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <grp.h>
@@ -39,12 +40,36 @@ private slots:
     void floodRefused();
     void consoleKilledMidCommand();
     void watchWaitsForOperatorsHold();
+    void clientGoneMidHoldEndsIt();
+    void impostorRefused_data();
+    void impostorRefused();
+    void unsafePlaceNotServed_data();
+    void unsafePlaceNotServed();
+    void squatReplaced_data();
+    void squatReplaced();
+    void secondConsoleRefused();
+    void longDeviceNameServed();
+    void textWithLineEndRefused_data();
+    void textWithLineEndRefused();
+    void neverReadingClientDropped();
+    void idleConnectionClosed();
+    void slotsShared_data();
+    void slotsShared();
+    void lockNotHonoured_data();
+    void lockNotHonoured();
 
 private:
     QProcess &ctl(const QStringList &arguments, const QStringList &asUser = {});
+    QProcess &python(const QString &script, const QStringList &arguments,
+                     const QStringList &asUser = {});
+    // Serves the far end's device anew, its group dialout: none when the
+    // machine has no dialout group or setpriv, or the test does not run as root.
+    bool serveToDialout();
+    static QStringList nobody(bool inDialout);
     static bool finish(QProcess &process, int timeoutMs = 10000);
     static QList<QJsonObject> jsonLines(QProcess &process);
 
+    std::unique_ptr<QTemporaryDir> m_runtime;
     std::unique_ptr<AnsweringFarEnd> m_farEnd;
     ConsoleWindow m_window;
     std::unique_ptr<LineService> m_service;
@@ -53,6 +78,10 @@ private:
 
 void LineServiceTest::init()
 {
+    // The endpoints of this test, out of every other program's reach.
+    m_runtime = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_runtime->isValid());
+    qputenv("PROJECTOR_CONSOLE_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
     m_farEnd = std::make_unique<AnsweringFarEnd>();
     QVERIFY(m_farEnd->isValid());
     const QString device = m_farEnd->slavePath();
@@ -75,6 +104,48 @@ void LineServiceTest::cleanup()
     m_service.reset();
     m_window.window.reset();
     m_farEnd.reset();
+    m_runtime.reset();
+}
+
+QProcess &LineServiceTest::python(const QString &script, const QStringList &arguments,
+                                  const QStringList &asUser)
+{
+    auto &process = m_processes.emplace_back(std::make_unique<QProcess>());
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    const QStringList command
+        = QStringList{QStringLiteral("/usr/bin/python3"), QStringLiteral("-c"), script} + arguments;
+    if (asUser.isEmpty())
+        process->start(command.first(), command.mid(1));
+    else
+        process->start(QStringLiteral("setpriv"), asUser + command);
+    return *process;
+}
+
+QStringList LineServiceTest::nobody(bool inDialout)
+{
+    const group *dialout = ::getgrnam("dialout");
+    return {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+            inDialout && dialout ? QStringLiteral("--groups=%1").arg(dialout->gr_gid)
+                                 : QStringLiteral("--clear-groups")};
+}
+
+bool LineServiceTest::serveToDialout()
+{
+    const group *dialout = ::getgrnam("dialout");
+    if (!dialout || ::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+        return false;
+    const QByteArray device = QFile::encodeName(m_farEnd->slavePath());
+    const QByteArray runtime = QFile::encodeName(m_runtime->path());
+    if (::chown(device.constData(), 0, dialout->gr_gid) != 0 || ::chmod(device.constData(), 0660)
+        || ::chown(runtime.constData(), 0, dialout->gr_gid) != 0
+        || ::chmod(runtime.constData(), 02770) != 0)
+        return false;
+    // Served anew: the endpoint takes the device's permissions when it is made.
+    m_service = std::make_unique<LineService>(
+        m_window.window->console(),
+        [device = m_farEnd->slavePath()](int port) { return port == 1 ? device : QString(); });
+    m_service->refresh();
+    return !m_service->endpoint().isEmpty();
 }
 
 QProcess &LineServiceTest::ctl(const QStringList &arguments, const QStringList &asUser)
@@ -157,26 +228,16 @@ void LineServiceTest::users_data()
 void LineServiceTest::users()
 {
     QFETCH(bool, inDialout);
-    const group *dialout = ::getgrnam("dialout");
-    if (!dialout || ::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+    if (!serveToDialout())
         QSKIP("needs root, a dialout group and setpriv");
-    const QByteArray device = QFile::encodeName(m_farEnd->slavePath());
-    QCOMPARE(::chown(device.constData(), 0, dialout->gr_gid), 0);
-    QCOMPARE(::chmod(device.constData(), 0660), 0);
-    // Served anew: the endpoint takes the device's permissions when it is made.
-    m_service = std::make_unique<LineService>(
-        m_window.window->console(),
-        [device = m_farEnd->slavePath()](int port) { return port == 1 ? device : QString(); });
-    m_service->refresh();
+    const group *dialout = ::getgrnam("dialout");
     struct stat st = {};
     QCOMPARE(::stat(QFile::encodeName(m_service->endpoint()).constData(), &st), 0);
     QCOMPARE(st.st_gid, dialout->gr_gid);
     QCOMPARE(st.st_mode & 0777, mode_t(0660));
 
-    const QStringList user{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                           inDialout ? QStringLiteral("--groups=%1").arg(dialout->gr_gid)
-                                     : QStringLiteral("--clear-groups")};
-    QProcess &client = ctl({QStringLiteral("POWER OFF"), QStringLiteral("STATUS")}, user);
+    QProcess &client
+        = ctl({QStringLiteral("POWER OFF"), QStringLiteral("STATUS")}, nobody(inDialout));
     QVERIFY(finish(client));
     if (inDialout) {
         QCOMPARE(client.exitCode(), 0);
@@ -340,7 +401,7 @@ void LineServiceTest::floodRefused()
     flood.connectToServer(m_service->endpoint());
     QVERIFY(flood.waitForConnected(1000));
     const auto request = [&flood](int id) {
-        flood.write(QJsonDocument(QJsonObject{{"id", id}, {"command", "Command44"}})
+        flood.write(QJsonDocument(QJsonObject{{"v", 1}, {"id", id}, {"command", "Command44"}})
                         .toJson(QJsonDocument::Compact)
                     + '\n');
         flood.flush();
@@ -379,9 +440,15 @@ void LineServiceTest::consoleKilledMidCommand()
     AnsweringFarEnd farEnd;
     QVERIFY(farEnd.isValid());
     const QString device = farEnd.slavePath();
+    // Left by a console of an earlier pseudo-terminal of the same number.
+    QFile stale(endpointPath(device));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    const auto serving
+        = [&device] { return LocalChannel::reach(device).reach == LocalChannel::Reach::Served; };
     QProcess console;
     console.start(QStringLiteral(PROJECTOR_CONSOLE_PATH), {QStringLiteral("--com1"), device});
-    QTRY_VERIFY(QFile::exists(endpointPath(device)));
+    QTRY_VERIFY_WITH_TIMEOUT(serving(), 5000);
     farEnd.setMute(true);
     QProcess client;
     client.start(QStringLiteral(PROJECTOR_CTL_PATH), {"--line", device, "STATUS"});
@@ -402,11 +469,6 @@ void LineServiceTest::consoleKilledMidCommand()
     QFile::remove(log);
     console.start(QStringLiteral(PROJECTOR_CONSOLE_PATH),
                   {QStringLiteral("--com1"), device, QStringLiteral("--log"), log});
-    const auto serving = [&device] {
-        QLocalSocket probe;
-        probe.connectToServer(endpointPath(device));
-        return probe.waitForConnected(100);
-    };
     QTRY_VERIFY_WITH_TIMEOUT(serving(), 5000);
     client.start(QStringLiteral(PROJECTOR_CTL_PATH), {"--line", device, "STATUS"});
     const qint64 sender = client.processId();
@@ -482,6 +544,336 @@ void LineServiceTest::watchWaitsForOperatorsHold()
     // VOL + is answered with ACK: whatever the STATUS line showed was the watch's.
     for (const QVariantList &shown : status)
         QVERIFY2(shown.value(0).toString().isEmpty(), qPrintable(shown.value(0).toString()));
+}
+
+// A client that goes away while it holds a button: the hold ends with it.
+void LineServiceTest::clientGoneMidHoldEndsIt()
+{
+    QProcess &client
+        = ctl({QStringLiteral("--hold"), QStringLiteral("4000"), QStringLiteral("VOL +")});
+    QTRY_COMPARE(m_farEnd->texts().size(), 2);
+    client.kill();
+    QVERIFY(finish(client));
+    const qsizetype ticks = m_farEnd->texts().size();
+    QTest::qWait(800);
+    QVERIFY2(m_farEnd->texts().size() <= ticks + 1, m_farEnd->texts().join(' '));
+    QVERIFY(!m_window.window->console().repeating());
+}
+
+// Answers every request with a made-up "answered", and prints what it got.
+static const char kImpostor[] = R"(
+import json, socket, sys
+s = socket.socket(socket.AF_UNIX)
+s.bind(sys.argv[1])
+s.listen(8)
+print("listening", flush=True)
+while True:
+    c, _ = s.accept()
+    for line in c.makefile("rb"):
+        sys.stdout.buffer.write(line)
+        sys.stdout.flush()
+        request = json.loads(line)
+        c.sendall(json.dumps({"v": 1, "id": request.get("id", 0), "outcome": {
+            "command": "POWER OFF", "result": "answered", "status": "Power on",
+            "sent": " C 0 1 CR ", "received": " 0 0 CR "}}).encode() + b"\n")
+)";
+
+void LineServiceTest::impostorRefused_data()
+{
+    QTest::addColumn<bool>("simulated");
+    QTest::newRow("a device") << false;
+    QTest::newRow("the simulated line") << true;
+}
+
+// Another user's program at the endpoint of a line nobody serves gets nothing:
+// the client names it, and opens the line itself.
+void LineServiceTest::impostorRefused()
+{
+    QFETCH(bool, simulated);
+    if (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+        QSKIP("needs root and setpriv");
+    AnsweringFarEnd farEnd;
+    QVERIFY(farEnd.isValid());
+    const QString device = simulated ? QStringLiteral("sim") : farEnd.slavePath();
+    // A place anybody may write, as /run/lock is.
+    QCOMPARE(::chmod(QFile::encodeName(m_runtime->path()).constData(), 0777), 0);
+    QProcess &impostor = python(QLatin1String(kImpostor), {endpointPath(device)}, nobody(false));
+    QTRY_VERIFY(QFileInfo::exists(endpointPath(device)));
+
+    QProcess client;
+    client.start(QStringLiteral(PROJECTOR_CTL_PATH), {"--line", device, "STATUS"});
+    QVERIFY(finish(client));
+    const QByteArray said = client.readAllStandardError();
+    QVERIFY2(said.contains(QFile::encodeName(endpointPath(device)))
+                 && said.contains(QStringLiteral("pid %1").arg(impostor.processId()).toUtf8())
+                 && said.contains("uid 65534"),
+             said.constData());
+    QTest::qWait(100);
+    QCOMPARE(impostor.readAll(), QByteArray("listening\n"));
+    QCOMPARE(client.exitCode(), 0);
+    if (!simulated)
+        QCOMPARE(farEnd.texts(), QByteArrayList{"CR0"});
+}
+
+void LineServiceTest::unsafePlaceNotServed_data()
+{
+    QTest::addColumn<uint>("owner");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("anybody may write") << 0u << 01777;
+    QTest::newRow("another user's") << 65534u << 0700;
+}
+
+// Where a user who may not use the line could make the endpoint, the line is
+// not served, and the console says why.
+void LineServiceTest::unsafePlaceNotServed()
+{
+    QFETCH(uint, owner);
+    QFETCH(int, mode);
+    if (::geteuid() != 0)
+        QSKIP("needs root");
+    m_service.reset();
+    const QByteArray runtime = QFile::encodeName(m_runtime->path());
+    QCOMPARE(::chown(runtime.constData(), owner, gid_t(-1)), 0);
+    QCOMPARE(::chmod(runtime.constData(), mode_t(mode)), 0);
+    const QString device = m_farEnd->slavePath();
+    m_service = std::make_unique<LineService>(
+        m_window.window->console(), [device](int port) { return port == 1 ? device : QString(); });
+    QSignalSpy problem(m_service.get(), &LineService::problem);
+    m_service->refresh();
+    QCOMPARE(problem.size(), 1);
+    QVERIFY2(problem.first().first().toString().contains(m_runtime->path()),
+             qPrintable(problem.first().first().toString()));
+    QVERIFY(!QFileInfo::exists(endpointPath(device)));
+}
+
+void LineServiceTest::squatReplaced_data()
+{
+    QTest::addColumn<QString>("squat");
+    QTest::newRow("a directory") << QStringLiteral("import os,sys; os.mkdir(sys.argv[1])");
+    QTest::newRow("an empty file") << QStringLiteral("open(__import__('sys').argv[1], 'w')");
+    QTest::newRow("a socket nobody listens on")
+        << QStringLiteral("import socket,sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])");
+}
+
+// What another user left at the endpoint (a console of theirs killed, or a
+// squat) neither stops the console serving nor misleads its clients.
+void LineServiceTest::squatReplaced()
+{
+    QFETCH(QString, squat);
+    m_service.reset();
+    if (!serveToDialout())
+        QSKIP("needs root, a dialout group and setpriv");
+    const QString path = m_service->endpoint();
+    m_service.reset();
+    QProcess &squatter = python(squat, {path}, nobody(true));
+    QVERIFY(finish(squatter));
+    QFileInfo left(path);
+    QVERIFY(left.exists());
+    QCOMPARE(left.ownerId(), 65534u);
+    QVERIFY(serveToDialout());
+    QCOMPARE(m_service->endpoint(), path);
+    QProcess &client = ctl({QStringLiteral("STATUS")}, nobody(true));
+    QVERIFY(finish(client));
+    QCOMPARE(client.exitCode(), 0);
+    QCOMPARE(m_farEnd->texts(), QByteArrayList{"CR0"});
+}
+
+// A second console on a served line leaves the first serving it.
+void LineServiceTest::secondConsoleRefused()
+{
+    const QString device = m_farEnd->slavePath();
+    LineService second(m_window.window->console(),
+                       [device](int port) { return port == 1 ? device : QString(); });
+    QSignalSpy problem(&second, &LineService::problem);
+    QSignalSpy sent(&m_window.window->console(), &Console::transmitted);
+    second.refresh();
+    QCOMPARE(problem.size(), 1);
+    const QString said = problem.first().first().toString();
+    QVERIFY2(said.contains(QStringLiteral("pid %1 (tst_lineservice)").arg(getpid())),
+             qPrintable(said));
+    QProcess &client = ctl({QStringLiteral("STATUS")});
+    QVERIFY(finish(client));
+    QCOMPARE(client.exitCode(), 0);
+    QCOMPARE(sent.size(), 1); // through the first console
+}
+
+// A device of any name is served: here the pseudo-terminal under a path of
+// 107 characters.
+void LineServiceTest::longDeviceNameServed()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to make a device node");
+    const QString folder = m_runtime->path() + u'/' + QString(60, u'd');
+    QVERIFY(QDir().mkpath(folder));
+    const QString device = folder + u'/' + QString(106 - folder.size(), u'p');
+    QCOMPARE(device.size(), 107);
+    struct stat st = {};
+    QCOMPARE(::stat(QFile::encodeName(m_farEnd->slavePath()).constData(), &st), 0);
+    QCOMPARE(::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0620, st.st_rdev), 0);
+    m_service = std::make_unique<LineService>(
+        m_window.window->console(), [device](int port) { return port == 1 ? device : QString(); });
+    m_service->refresh();
+    QVERIFY(!m_service->endpoint().isEmpty());
+    QSignalSpy sent(&m_window.window->console(), &Console::transmitted);
+    QProcess client;
+    client.start(QStringLiteral(PROJECTOR_CTL_PATH), {"--line", device, "STATUS"});
+    QVERIFY(finish(client));
+    QCOMPARE(client.exitCode(), 0);
+    QCOMPARE(sent.size(), 1); // through the console
+}
+
+void LineServiceTest::textWithLineEndRefused_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("CR inside") << QStringLiteral("CR3\rCR6");
+    QTest::newRow("LF inside") << QStringLiteral("CR3\nCR6");
+}
+
+// One request is one command on the line.
+void LineServiceTest::textWithLineEndRefused()
+{
+    QFETCH(QString, text);
+    QProcess &client = ctl({QStringLiteral("--code"), text});
+    QVERIFY(finish(client));
+    QCOMPARE(client.exitCode(), 3);
+    const QByteArray said = client.readAllStandardError();
+    QVERIFY2(said.contains("CR or LF before its end"), said.constData());
+    QTest::qWait(100);
+    QVERIFY(m_farEnd->texts().isEmpty());
+}
+
+// Sends requests as fast as it can and never reads an answer.
+static const char kFlood[] = R"(
+import json, socket, sys, time
+s = socket.socket(socket.AF_UNIX)
+s.connect(sys.argv[1])
+for i in range(int(sys.argv[2])):
+    try:
+        s.sendall(json.dumps({"v": 1, "id": i + 1, "command": "Command44"}).encode() + b"\n")
+    except OSError:
+        break
+time.sleep(60)
+)";
+
+// A client that sends and never reads is dropped once what it leaves unread
+// passes the bound; another client is served meanwhile.
+void LineServiceTest::neverReadingClientDropped()
+{
+    LineService::Limits limits;
+    limits.heldBytes = 16 * 1024;
+    m_service->setLimits(limits);
+    QSignalSpy problem(m_service.get(), &LineService::problem);
+    m_farEnd->setMute(true);
+    QProcess &flood = python(QLatin1String(kFlood), {m_service->endpoint(), "20000"});
+    QTRY_COMPARE_WITH_TIMEOUT(problem.size(), 1, 10000);
+    const QString said = problem.first().first().toString();
+    QVERIFY2(said.contains(QStringLiteral("pid %1").arg(flood.processId()))
+                 && said.contains(u"unread"),
+             qPrintable(said));
+    m_farEnd->setMute(false);
+    QProcess &client = ctl({QStringLiteral("L-TIME")});
+    QVERIFY(finish(client));
+    QCOMPARE(client.exitCode(), 0);
+}
+
+// A connection that asks nothing is closed after a while, and told why.
+void LineServiceTest::idleConnectionClosed()
+{
+    LineService::Limits limits;
+    limits.idleMs = 300;
+    m_service->setLimits(limits);
+    QLocalSocket idle;
+    idle.connectToServer(m_service->endpoint());
+    QVERIFY(idle.waitForConnected(1000));
+    QTRY_COMPARE(idle.state(), QLocalSocket::UnconnectedState);
+    const QJsonObject told = QJsonDocument::fromJson(idle.readAll()).object();
+    QVERIFY2(told.value("outcome").toObject().value("failure").toString().contains("no request"),
+             QJsonDocument(told).toJson().constData());
+}
+
+// Holds a connection open without a word.
+static const char kIdle[] = R"(
+import socket, sys, time
+s = socket.socket(socket.AF_UNIX)
+s.connect(sys.argv[1])
+print(s.recv(4096).decode() or "kept", flush=True)
+time.sleep(60)
+)";
+
+// One user cannot take every connection; the console's own user (root here)
+// still gets one, and a refused client is told why.
+void LineServiceTest::slotsShared_data()
+{
+    QTest::addColumn<int>("clients");
+    QTest::addColumn<int>("perUser");
+    QTest::addColumn<QByteArray>("told");
+    QTest::newRow("one user") << 32 << 1 << QByteArray("uid 65534 has 1 connections");
+    QTest::newRow("all other users") << 1 << 8 << QByteArray("serves 1 clients already");
+}
+
+void LineServiceTest::slotsShared()
+{
+    QFETCH(int, clients);
+    QFETCH(int, perUser);
+    QFETCH(QByteArray, told);
+    if (!serveToDialout())
+        QSKIP("needs root, a dialout group and setpriv");
+    LineService::Limits limits;
+    limits.clients = clients;
+    limits.perUser = perUser;
+    m_service->setLimits(limits);
+    QProcess &first = python(QLatin1String(kIdle), {m_service->endpoint()}, nobody(true));
+    QTRY_COMPARE(m_service->findChildren<LocalChannel *>().size(), 1);
+    QProcess &second = python(QLatin1String(kIdle), {m_service->endpoint()}, nobody(true));
+    QByteArray said;
+    QTRY_VERIFY((said += second.readAll()).contains('\n'));
+    QVERIFY2(said.contains(told), said.constData());
+    QProcess &operatorOwn = ctl({QStringLiteral("STATUS")});
+    QVERIFY(finish(operatorOwn));
+    QCOMPARE(operatorOwn.exitCode(), 0);
+    QCOMPARE(first.bytesAvailable(), 0);
+}
+
+// Writes a lock file naming its own process, as a program holding the device would.
+static const char kLocker[] = R"(
+import os, sys, time
+with open(sys.argv[1], "w") as f:
+    f.write("%10d\n%s\n" % (int(sys.argv[2]) or os.getpid(),
+                             os.path.basename(os.readlink("/proc/self/exe"))))
+print("locked", flush=True)
+time.sleep(60)
+)";
+
+void LineServiceTest::lockNotHonoured_data()
+{
+    QTest::addColumn<bool>("ended");
+    QTest::newRow("naming a process that ended") << true;
+    QTest::newRow("by a user who may not use the device") << false;
+}
+
+// A lock file that no live process of a user who may use the device keeps is
+// no lock: the device opens.
+void LineServiceTest::lockNotHonoured()
+{
+    QFETCH(bool, ended);
+    if (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty())
+        QSKIP("needs root and setpriv");
+    AnsweringFarEnd farEnd;
+    QVERIFY(farEnd.isValid());
+    const QString lock
+        = QStringLiteral("/run/lock/LCK..") + farEnd.slavePath().mid(5).replace(u'/', u'_');
+    // Beyond the process ids this system gives out.
+    const qint64 pid = ended ? 4194303 : 0;
+    QProcess &locker = python(QLatin1String(kLocker), {lock, QString::number(pid)},
+                              ended ? QStringList() : nobody(false));
+    QByteArray told;
+    QTRY_VERIFY2((told += locker.readAll()).contains("locked"), told.constData());
+    QVERIFY(QFileInfo::exists(lock));
+    QProcess client;
+    client.start(QStringLiteral(PROJECTOR_CTL_PATH), {"--line", farEnd.slavePath(), "STATUS"});
+    QVERIFY(finish(client));
+    QVERIFY2(client.exitCode() == 0, client.readAllStandardError().constData());
+    QCOMPARE(farEnd.texts(), QByteArrayList{"CR0"});
 }
 
 QTEST_MAIN(LineServiceTest)

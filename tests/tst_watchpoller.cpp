@@ -279,8 +279,9 @@ void WatchPollerTest::patienceCountsFromGoingOut()
     QVERIFY(answered.isEmpty());
     QElapsedTimer sinceSent;
     sinceSent.start();
-    console.send(QJsonDocument(QJsonObject{{"id", request.value("id")}, {"tx", " C R 3 CR "}})
-                     .toJson(QJsonDocument::Compact));
+    console.send(
+        QJsonDocument(QJsonObject{{"v", 1}, {"id", request.value("id")}, {"tx", " C R 3 CR "}})
+            .toJson(QJsonDocument::Compact));
     QTRY_COMPARE(answered.size(), 1);
     QVERIFY(sinceSent.elapsed() >= 190);
     const auto answer = answered.first().first().value<LinkAnswer>();

@@ -7,11 +7,6 @@
 
 namespace watch {
 
-namespace {
-// The endpoint is a local socket: it answers at once or not at all.
-constexpr int kConnectMs = 1000;
-} // namespace
-
 LineChoice::LineChoice(QString device, MSComm::LineFactory lines, QString settings, QObject *parent)
     : StatusLink(parent), m_device(std::move(device)), m_settings(std::move(settings)),
       m_lines(std::move(lines))
@@ -25,21 +20,23 @@ bool LineChoice::open(QString *error)
         return true;
     m_current = nullptr;
     m_served.reset();
-    bool denied = false;
-    if (auto channel
-        = LocalChannel::connectTo(endpointPath(m_device), kConnectMs, &denied)) {
-        m_served = std::make_unique<ServedLink>(std::move(channel), m_device, m_settings);
+    LocalChannel::Reached reached = LocalChannel::reach(m_device);
+    if (reached.reach == LocalChannel::Reach::Served) {
+        m_served = std::make_unique<ServedLink>(std::move(reached.channel), m_device, m_settings);
         connect(m_served.get(), &StatusLink::answered, this, &StatusLink::answered);
         m_current = m_served.get();
         return true;
     }
-    if (denied) {
+    if (reached.reach == LocalChannel::Reach::Denied
+        || reached.reach == LocalChannel::Reach::Busy) {
         if (error)
-            *error = QStringLiteral("a console holds %1 and serves it to those who may use the "
-                                    "device; this user may not (permission denied)")
-                         .arg(m_device);
+            *error = reached.message;
         return false;
     }
+    // An endpoint kept by a program that may not use the line is no console's.
+    if (reached.reach == LocalChannel::Reach::Untrusted && reached.message != m_untrusted)
+        qWarning("%s", qPrintable(reached.message));
+    m_untrusted = reached.message;
     if (!m_own) {
         m_own = std::make_unique<ConsoleLink>(m_lines, m_settings);
         connect(m_own.get(), &StatusLink::answered, this, &StatusLink::answered);

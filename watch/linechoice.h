@@ -34,6 +34,7 @@ public:
 
 private:
     QString m_device, m_settings;
+    QString m_untrusted; // told once
     MSComm::LineFactory m_lines;
     std::unique_ptr<ServedLink> m_served;
     std::unique_ptr<ConsoleLink> m_own;

@@ -1,29 +1,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "servedlink.h"
 
-#include "core/outcomewire.h"
+#include "core/lineclient.h"
 #include "link/localendpoint.h"
-
-#include <QJsonDocument>
 
 namespace watch {
 
 ServedLink::ServedLink(std::unique_ptr<LocalChannel> channel, QString device, QString settings,
                        QObject *parent)
-    : StatusLink(parent), m_channel(std::move(channel)), m_device(std::move(device)),
-      m_settings(std::move(settings))
+    : StatusLink(parent),
+      m_client(std::make_unique<LineClient>(std::move(channel), device, std::move(settings))),
+      m_device(std::move(device))
 {
+    // Its "transmitted" starts the patience.
+    m_client->setTrafficTold(true);
     m_patience.setSingleShot(true);
     m_patience.setInterval(kPatienceMs);
-    // Told before the channel is closed, whose end would tell another reason.
+    // Told before the client is closed, whose end would tell another reason.
     connect(&m_patience, &QTimer::timeout, this, [this] {
         fail(QStringLiteral("the console serving %1 did not end a query within %2 s")
                  .arg(m_device)
                  .arg(m_patience.interval() / 1000.0));
-        m_channel->close();
+        m_client->close();
     });
-    connect(m_channel.get(), &LocalChannel::lineReceived, this, &ServedLink::receive);
-    connect(m_channel.get(), &LocalChannel::closed, this, [this] { fail(gone()); });
+    connect(m_client.get(), &LineClient::transmitted, this,
+            [this](const QString &, quint64 intent) {
+                if (m_asking && intent == m_asked && !m_patience.isActive())
+                    m_patience.start();
+            });
+    connect(m_client.get(), &LineClient::outcome, this, [this](const Outcome &outcome) {
+        if (!m_asking || outcome.intent != m_asked)
+            return;
+        m_patience.stop();
+        m_asking = false;
+        emit answered(LinkAnswer::of(outcome));
+    });
+    connect(m_client.get(), &LineClient::gone, this, [this](const QString &why) { fail(why); });
 }
 
 ServedLink::~ServedLink() = default;
@@ -42,40 +54,17 @@ bool ServedLink::open(QString *error)
 
 bool ServedLink::isOpen() const
 {
-    return m_channel->isOpen();
+    return m_client->isOpen();
 }
 
 void ServedLink::ask(int address, Query query)
 {
     m_asking = true;
-    const QJsonObject request{{QStringLiteral("id"), ++m_id},
-                              {QStringLiteral("settings"), m_settings},
-                              {QStringLiteral("address"), addressPrefix(address)},
-                              {QStringLiteral("command"), buttonFor(query)},
-                              {QStringLiteral("log"), true}, // its "tx" starts the patience
-                              {QStringLiteral("background"), true}};
-    m_channel->send(QJsonDocument(request).toJson(QJsonDocument::Compact));
-    if (!isOpen())
+    if (!isOpen()) {
         fail(gone());
-}
-
-void ServedLink::receive(const QByteArray &line)
-{
-    const QJsonObject message = QJsonDocument::fromJson(line).object();
-    // 0: a refusal of the connection itself.
-    const qint64 id = message.value(QStringLiteral("id")).toInteger(-1);
-    if (!m_asking || (id != m_id && id != 0))
         return;
-    if (message.contains(QStringLiteral("tx")) && !m_patience.isActive())
-        m_patience.start();
-    if (!message.contains(QStringLiteral("outcome")))
-        return;
-    m_patience.stop();
-    m_asking = false;
-    wire::ClientOutcome client
-        = wire::fromJson(message.value(QStringLiteral("outcome")).toObject());
-    client.outcome.value = status::fromJson(client.value);
-    emit answered(LinkAnswer::of(client.outcome));
+    }
+    m_asked = m_client->send(buttonFor(query), {addressPrefix(address), true});
 }
 
 void ServedLink::fail(const QString &description)

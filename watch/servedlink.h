@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <memory>
 
+class LineClient;
 class LocalChannel;
 
 namespace watch {
@@ -34,13 +35,12 @@ public:
     void ask(int address, Query query) override;
 
 private:
-    void receive(const QByteArray &line);
     void fail(const QString &description);
     QString gone() const;
 
-    std::unique_ptr<LocalChannel> m_channel;
-    QString m_device, m_settings;
-    qint64 m_id = 0;
+    std::unique_ptr<LineClient> m_client;
+    QString m_device;
+    quint64 m_asked = 0;
     bool m_asking = false;
     QTimer m_patience;
 };

@@ -33,5 +33,8 @@ void fuzzOne(const uint8_t *data, size_t size);
 namespace statechanges {
 void fuzzOne(const uint8_t *data, size_t size);
 }
+namespace pjlink {
+void fuzzOne(const uint8_t *data, size_t size);
+}
 
 } // namespace fuzz

@@ -35,6 +35,12 @@ LineDriver::LineDriver(LineEntry entry, MSComm::LineFactory lines, QObject *pare
     connect(m_service.get(), &LineService::problem, this, [this](const QString &description) {
         emit problem(QStringLiteral("%1: %2").arg(m_entry.name, description));
     });
+    // The programs the line is served to take their turn first whenever the
+    // line settles; the clients' requests follow.
+    connect(m_console.get(), &Console::becameSettled, this, [this] {
+        if (!m_current && !m_queue.empty())
+            QMetaObject::invokeMethod(this, &LineDriver::next, Qt::QueuedConnection);
+    });
     m_reopen.setInterval(kReopenMs);
     connect(&m_reopen, &QTimer::timeout, this, [this] {
         if (m_console->port().portOpen() || m_console->port().portOpening())
@@ -74,7 +80,7 @@ void LineDriver::submit(int address, const QStringList &buttons, QObject *contex
     }
     job.waiting.start();
     m_queue.push_back(std::move(job));
-    if (!m_current)
+    if (!m_current && m_console->settled())
         next();
 }
 
@@ -137,7 +143,8 @@ void LineDriver::finish()
     m_current.reset();
     if (job.context)
         job.done(job.result);
-    next();
+    if (m_console->settled())
+        QMetaObject::invokeMethod(this, &LineDriver::next, Qt::QueuedConnection);
 }
 
 } // namespace gateway

@@ -2,10 +2,17 @@
 # projector-gateway: the PJLink requests and answers, and a real PJLink client
 # (npm pjlink, installed by the tests) against the program on a simulated line.
 console_add_test(tst_pjlink SOURCES tst_pjlink.cpp LIBS console_gateway)
-foreach(name tst_gatewaypjlink tst_gatewaypower)
+foreach(name tst_gatewaypjlink tst_gatewaypower tst_gatewayload)
     console_add_test(${name} SOURCES ${name}.cpp support/gatewayrig.h LIBS Qt6::Core)
     target_compile_definitions(${name} PRIVATE
         PROJECTOR_GATEWAY_PATH="$<TARGET_FILE:projector-gateway>"
+        PROJECTOR_CTL_PATH="$<TARGET_FILE:projector-ctl>"
         GATEWAY_TEST_DIR="${CMAKE_CURRENT_SOURCE_DIR}/gateway")
-    add_dependencies(${name} projector-gateway)
+    add_dependencies(${name} projector-gateway projector-ctl)
 endforeach()
+
+# The shipped service, checked by systemd-analyze.
+add_test(NAME gateway_unit_verify
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gateway/verify-unit.sh
+        ${PROJECT_SOURCE_DIR}/packaging/systemd/projector-gateway.service
+        $<TARGET_FILE:projector-gateway>)

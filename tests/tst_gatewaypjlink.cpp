@@ -14,6 +14,8 @@ private slots:
     void answers();
     void password_data();
     void password();
+    void refusals_data();
+    void refusals();
     void cleanupTestCase()
     {
         m_gateway.stop();
@@ -162,6 +164,33 @@ void GatewayPjlinkTest::password()
     }
     const QJsonArray said = m_clients.run(guarded.port(4), steps({{"getPowerState"}}), given);
     QCOMPARE(said, QJsonArray{expected});
+}
+
+// What the gateway refuses to start with: status 2 and the reason.
+void GatewayPjlinkTest::refusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+    const QString shared = m_clients.write(QStringLiteral("shared-password"), "s3cret\n",
+                                           QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                               | QFileDevice::ReadGroup);
+    QTest::newRow("password readable by the group")
+        << QStringList{"--line", "sim", "--password-file", shared}
+        << "may be read by others than its owner";
+    QTest::newRow("beyond the loopback without a password")
+        << QStringList{"--line", "sim", "--listen", "0.0.0.0:0"} << "without a password";
+}
+
+void GatewayPjlinkTest::refusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+    QProcess gateway;
+    gateway.start(QStringLiteral(PROJECTOR_GATEWAY_PATH), arguments);
+    QVERIFY(gateway.waitForFinished(5000));
+    QCOMPARE(gateway.exitCode(), 2);
+    const QString said = QString::fromLocal8Bit(gateway.readAllStandardError());
+    QVERIFY2(said.contains(reason), qPrintable(said));
 }
 
 QTEST_GUILESS_MAIN(GatewayPjlinkTest)

@@ -3,7 +3,7 @@
 # (npm pjlink, installed by the tests) against the program on a simulated line.
 console_add_test(tst_pjlink SOURCES tst_pjlink.cpp LIBS console_gateway)
 foreach(name tst_gatewaypjlink tst_gatewaypower tst_gatewayload)
-    console_add_test(${name} SOURCES ${name}.cpp support/gatewayrig.h LIBS Qt6::Core)
+    console_add_test(${name} SOURCES ${name}.cpp support/gatewayrig.h LIBS Qt6::Network)
     target_compile_definitions(${name} PRIVATE
         PROJECTOR_GATEWAY_PATH="$<TARGET_FILE:projector-gateway>"
         PROJECTOR_CTL_PATH="$<TARGET_FILE:projector-ctl>"

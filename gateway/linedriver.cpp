@@ -41,6 +41,9 @@ LineDriver::LineDriver(LineEntry entry, MSComm::LineFactory lines, QObject *pare
         if (!m_current && !m_queue.empty())
             QMetaObject::invokeMethod(this, &LineDriver::next, Qt::QueuedConnection);
     });
+    m_sweep.setInterval(250);
+    connect(&m_sweep, &QTimer::timeout, this, &LineDriver::sweep);
+    m_sweep.start();
     m_reopen.setInterval(kReopenMs);
     connect(&m_reopen, &QTimer::timeout, this, [this] {
         if (m_console->port().portOpen() || m_console->port().portOpening())
@@ -141,10 +144,39 @@ void LineDriver::finish()
 {
     Job job = std::move(*m_current);
     m_current.reset();
-    if (job.context)
+    if (job.context && !job.told)
         job.done(job.result);
     if (m_console->settled())
         QMetaObject::invokeMethod(this, &LineDriver::next, Qt::QueuedConnection);
+}
+
+} // namespace gateway
+
+namespace gateway {
+
+// No client waits beyond its patience: a request still waiting, or whose
+// commands have not ended, is answered busy; the commands of one under way
+// still end on the line, and their outcome is no one's answer then.
+void LineDriver::sweep()
+{
+    for (auto job = m_queue.begin(); job != m_queue.end();) {
+        if (!job->waiting.hasExpired(kAnswerMs)) {
+            ++job;
+            continue;
+        }
+        Job expired = std::move(*job);
+        job = m_queue.erase(job);
+        expired.result.busy = true;
+        if (expired.context)
+            expired.done(expired.result);
+    }
+    if (m_current && !m_current->told && m_current->waiting.hasExpired(kAnswerMs)) {
+        m_current->told = true;
+        JobResult busy;
+        busy.busy = true;
+        if (m_current->context)
+            m_current->done(busy);
+    }
 }
 
 } // namespace gateway

@@ -37,6 +37,9 @@ public:
     static constexpr int kQueueLimit = 64;
     // A request that has waited this long when its turn comes is answered busy.
     static constexpr int kPatienceMs = 4000;
+    // A request is answered within this time: busy, when its commands wait behind
+    // others (a held button of a program the line is served to) or still run.
+    static constexpr int kAnswerMs = 5000;
     // A lost or unopened line is tried again this often.
     static constexpr int kReopenMs = 3000;
 
@@ -66,12 +69,14 @@ private:
         Done done;
         QElapsedTimer waiting;
         JobResult result;
+        bool told = false; // answered busy while its commands were still to end
     };
 
     void next();
     void sendStep();
     void ended(const Outcome &outcome);
     void finish();
+    void sweep();
 
     LineEntry m_entry;
     std::unique_ptr<Console> m_console;
@@ -81,6 +86,7 @@ private:
     quint64 m_intent = 0;
     bool m_loaded = false;
     QTimer m_reopen;
+    QTimer m_sweep;
 };
 
 } // namespace gateway

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/gatewayrig.h"
 
-#include <QTcpSocket>
-
 // A PJLink client nobody here wrote (npm pjlink) against projector-gateway
 // on the simulated line of four projectors: 1 in stand-by, 2 on with a known
 // lamp time and lamps, 3 on with a failed lamp and a temperature warning, 4 on.
@@ -18,8 +16,6 @@ private slots:
     void password();
     void refusals_data();
     void refusals();
-    void connectionsBeyondTheLimitAreClosed();
-    void aClientTooFarAheadIsCutOff();
     void cleanupTestCase()
     {
         m_gateway.stop();
@@ -195,57 +191,6 @@ void GatewayPjlinkTest::refusals()
     QCOMPARE(gateway.exitCode(), 2);
     const QString said = QString::fromLocal8Bit(gateway.readAllStandardError());
     QVERIFY2(said.contains(reason), qPrintable(said));
-}
-
-namespace {
-
-// A raw connection to `port`, with what came before it went quiet or closed.
-struct Raw
-{
-    explicit Raw(quint16 port) { socket.connectToHost(QHostAddress::LocalHost, port); }
-    QByteArray received()
-    {
-        received_ += socket.readAll();
-        return received_;
-    }
-    QTcpSocket socket;
-    QByteArray received_;
-};
-
-} // namespace
-
-void GatewayPjlinkTest::connectionsBeyondTheLimitAreClosed()
-{
-    GatewayProcess gateway;
-    QString said;
-    QVERIFY2(gateway.start({"--line", "sim", "--address", "1", "--connections", "2"}, 1, &said),
-             qPrintable(said));
-    Raw first(gateway.port(1)), second(gateway.port(1));
-    QTRY_COMPARE(first.received(), QByteArray("PJLINK 0\r"));
-    QTRY_COMPARE(second.received(), QByteArray("PJLINK 0\r"));
-    Raw third(gateway.port(1));
-    QTRY_COMPARE(third.socket.state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(third.received(), QByteArray());
-    // A place comes free when a client leaves.
-    first.socket.disconnectFromHost();
-    std::unique_ptr<Raw> fourth;
-    const auto greeted = [&gateway, &fourth] {
-        if (!fourth || fourth->socket.state() != QAbstractSocket::ConnectedState)
-            fourth = std::make_unique<Raw>(gateway.port(1));
-        fourth->socket.waitForReadyRead(200);
-        return fourth->received() == "PJLINK 0\r";
-    };
-    QTRY_VERIFY(greeted());
-}
-
-void GatewayPjlinkTest::aClientTooFarAheadIsCutOff()
-{
-    Raw client(m_gateway.port(1));
-    QTRY_COMPARE(client.received(), QByteArray("PJLINK 0\r"));
-    // One request under way and four waiting are taken; the sixth is one too many.
-    client.socket.write(QByteArray("%1POWR ?\r").repeated(6));
-    QTRY_COMPARE(client.socket.state(), QAbstractSocket::UnconnectedState);
-    QVERIFY(client.received().count("%1POWR=") < 6);
 }
 
 QTEST_GUILESS_MAIN(GatewayPjlinkTest)

@@ -2,6 +2,8 @@
 # projector-gateway: the PJLink requests and answers, and a real PJLink client
 # (npm pjlink, installed by the tests) against the program on a simulated line.
 console_add_test(tst_pjlink SOURCES tst_pjlink.cpp LIBS console_gateway)
+target_compile_definitions(tst_pjlink PRIVATE
+    GATEWAY_EXAMPLE_CONFIG="${PROJECT_SOURCE_DIR}/packaging/systemd/gateway.conf")
 foreach(name tst_gatewaypjlink tst_gatewaypower tst_gatewayload tst_gatewayconnections)
     console_add_test(${name} SOURCES ${name}.cpp support/gatewayrig.h LIBS Qt6::Network)
     target_compile_definitions(${name} PRIVATE

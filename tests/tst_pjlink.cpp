@@ -4,6 +4,7 @@
 #include "gateway/pjlink.h"
 #include "gateway/pjlinkplan.h"
 
+#include <QFile>
 #include <QTest>
 
 Q_DECLARE_METATYPE(Outcome)
@@ -22,6 +23,7 @@ private slots:
     void digest();
     void configuration_data();
     void configuration();
+    void shippedExample();
 };
 
 namespace {
@@ -227,6 +229,19 @@ void PjlinkTest::configuration()
     }
     if (error.isEmpty())
         QCOMPARE(where.join(u' '), ports);
+}
+
+void PjlinkTest::shippedExample()
+{
+    QFile file(QStringLiteral(GATEWAY_EXAMPLE_CONFIG));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const gateway::Parsed parsed = gateway::parseConfig(QString::fromUtf8(file.readAll()));
+    QCOMPARE(parsed.error, QString());
+    QCOMPARE(parsed.config.lines.size(), 1);
+    const QList<gateway::ProjectorEntry> &projectors = parsed.config.lines.first().projectors;
+    QCOMPARE(projectors.size(), 4);
+    QCOMPARE(projectors.last().profile.name, QByteArray("Hall rear right"));
+    QCOMPARE(projectors.last().port, 4355);
 }
 
 QTEST_GUILESS_MAIN(PjlinkTest)

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 #include <memory>
@@ -79,7 +80,12 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 200;
-    const QString line = QStringLiteral("sim");
+    // A simulated line of its own: programs given plain "sim" never reach it.
+    QTemporaryDir dir;
+    QFile states(dir.filePath(QStringLiteral("states.txt")));
+    states.open(QIODevice::WriteOnly);
+    states.close();
+    const QString line = QStringLiteral("sim:") + states.fileName();
 
     QProcess gateway;
     gateway.setReadChannel(QProcess::StandardError);

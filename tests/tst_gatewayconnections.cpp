@@ -15,6 +15,9 @@ private slots:
     void aSilentProjectorIsAFailure();
     void connectionsBeyondTheLimitAreClosed();
     void aClientTooFarAheadIsCutOff();
+
+private:
+    QTemporaryDir m_dir;
 };
 
 namespace {
@@ -58,7 +61,8 @@ void GatewayConnectionsTest::connectionsBeyondTheLimitAreClosed()
 {
     GatewayProcess gateway;
     QString said;
-    QVERIFY2(gateway.start({"--line", "sim", "--address", "1", "--connections", "2"}, 1, &said),
+    QVERIFY2(gateway.start({"--line", simLineIn(m_dir), "--address", "1", "--connections", "2"}, 1,
+                           &said),
              qPrintable(said));
     Raw first(gateway.port(1)), second(gateway.port(1));
     QTRY_COMPARE(first.received(), QByteArray("PJLINK 0\r"));
@@ -82,7 +86,8 @@ void GatewayConnectionsTest::aClientTooFarAheadIsCutOff()
 {
     GatewayProcess gateway;
     QString said;
-    QVERIFY2(gateway.start({"--line", "sim", "--address", "1"}, 1, &said), qPrintable(said));
+    QVERIFY2(gateway.start({"--line", simLineIn(m_dir), "--address", "1"}, 1, &said),
+             qPrintable(said));
     Raw client(gateway.port(1));
     QTRY_COMPARE(client.received(), QByteArray("PJLINK 0\r"));
     // One request under way and four waiting are taken; the sixth is one too many.

@@ -17,15 +17,19 @@ void GatewayPowerTest::powerOnAndOffThroughItsStates()
     PjlinkClients clients;
     const QString problem = clients.install();
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QTemporaryDir dir;
     GatewayProcess gateway;
     QString said;
-    QVERIFY2(gateway.start({"--line", "sim", "--address", "2"}, 1, &said), qPrintable(said));
+    QVERIFY2(gateway.start({"--line", simLineIn(dir), "--address", "2"}, 1, &said),
+             qPrintable(said));
 
-    const QJsonArray answers = clients.run(
-        gateway.port(2),
-        QJsonArray{QJsonArray{"getPowerState"}, QJsonArray{"powerOn"},
-                   QJsonArray{"until", "getPowerState", 1, 6000}, QJsonArray{"powerOff"},
-                   QJsonArray{"until", "getPowerState", 0, 8000}});
+    // Warming up takes the projector 3 s, cooling down 5 s.
+    QProcess client;
+    clients.start(client, gateway.port(2),
+                  QJsonArray{QJsonArray{"getPowerState"}, QJsonArray{"powerOn"},
+                             QJsonArray{"until", "getPowerState", 1, 6000}, QJsonArray{"powerOff"},
+                             QJsonArray{"until", "getPowerState", 0, 8000}});
+    const QJsonArray answers = PjlinkClients::results(client, 13000);
     // Stand-by, on (warming up, then on), off (cooling down, then stand-by).
     const QJsonArray expected = QJsonDocument::fromJson(R"([
         {"step":"getPowerState","error":null,"result":0},

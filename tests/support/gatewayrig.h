@@ -13,6 +13,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+// A simulated line of the test's own, staged by `states`: the gateway serves
+// it to projector-ctl under this name only, so programs of other tests given
+// plain "sim" never reach it.
+inline QString simLineIn(const QTemporaryDir &dir, const QByteArray &states = {})
+{
+    QFile file(dir.filePath(QStringLiteral("states.txt")));
+    file.open(QIODevice::WriteOnly);
+    file.write(states);
+    return QStringLiteral("sim:") + file.fileName();
+}
+
 // projector-gateway started by a test, its projectors on free ports of 127.0.0.1.
 class GatewayProcess
 {

@@ -8,16 +8,17 @@
 namespace gateway {
 
 PjlinkSession::PjlinkSession(TcpChannel *channel, LineDriver &line, const ProjectorEntry &projector,
-                             const std::optional<QByteArray> &password, QObject *parent)
+                             const std::optional<QByteArray> &password, Clock &clock,
+                             QObject *parent)
     : QObject(parent), m_channel(channel), m_line(line), m_projector(projector),
-      m_password(password)
+      m_password(password), m_idle(clock)
 {
     m_channel->setParent(nullptr);
     connect(m_channel.get(), &TcpChannel::lineReceived, this, &PjlinkSession::received);
     connect(m_channel.get(), &TcpChannel::closed, this, &PjlinkSession::end);
     m_idle.setSingleShot(true);
     m_idle.setInterval(kIdleMs);
-    connect(&m_idle, &QTimer::timeout, this, [this] { m_channel->close(); });
+    connect(&m_idle, &ConsoleTimer::timeout, this, [this] { m_channel->close(); });
     m_idle.start();
     if (m_password)
         m_random = pjlink::randomChallenge();
@@ -107,9 +108,10 @@ void PjlinkSession::end()
 }
 
 PjlinkServer::PjlinkServer(LineDriver &line, ProjectorEntry projector,
-                           std::optional<QByteArray> password, int connectionLimit, QObject *parent)
+                           std::optional<QByteArray> password, int connectionLimit, Clock &clock,
+                           QObject *parent)
     : QObject(parent), m_line(line), m_projector(std::move(projector)),
-      m_password(std::move(password)), m_connectionLimit(connectionLimit),
+      m_password(std::move(password)), m_connectionLimit(connectionLimit), m_clock(clock),
       m_endpoint(std::make_unique<TcpEndpoint>(pjlink::kMaxLineLength))
 {
     connect(m_endpoint.get(), &TcpEndpoint::arrived, this, [this](TcpChannel *channel) {
@@ -120,7 +122,7 @@ PjlinkServer::PjlinkServer(LineDriver &line, ProjectorEntry projector,
             return;
         }
         ++m_sessions;
-        auto *session = new PjlinkSession(channel, m_line, m_projector, m_password, this);
+        auto *session = new PjlinkSession(channel, m_line, m_projector, m_password, m_clock, this);
         connect(
             session, &PjlinkSession::ended, this,
             [this, session] {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "config.h"
+#include "core/clock.h"
 
 #include <QObject>
 #include <QTimer>
@@ -30,7 +31,8 @@ public:
     static constexpr int kAheadLimit = 4;
 
     PjlinkSession(TcpChannel *channel, LineDriver &line, const ProjectorEntry &projector,
-                  const std::optional<QByteArray> &password, QObject *parent = nullptr);
+                  const std::optional<QByteArray> &password, Clock &clock,
+                  QObject *parent = nullptr);
     ~PjlinkSession() override;
 
 signals:
@@ -51,7 +53,7 @@ private:
     bool m_waiting = false;
     bool m_ended = false;
     bool m_told = false;
-    QTimer m_idle;
+    ConsoleTimer m_idle;
 };
 
 // PJLink for one projector of a line, on its own address and port.
@@ -60,8 +62,9 @@ class PjlinkServer : public QObject
     Q_OBJECT
 
 public:
+    // `clock` runs the sessions' idle time: the computer's, or a test's.
     PjlinkServer(LineDriver &line, ProjectorEntry projector, std::optional<QByteArray> password,
-                 int connectionLimit, QObject *parent = nullptr);
+                 int connectionLimit, Clock &clock = Clock::steady(), QObject *parent = nullptr);
     ~PjlinkServer() override;
 
     bool listen(QString *error);
@@ -73,6 +76,7 @@ private:
     ProjectorEntry m_projector;
     std::optional<QByteArray> m_password;
     int m_connectionLimit;
+    Clock &m_clock;
     int m_sessions = 0;
     std::unique_ptr<TcpEndpoint> m_endpoint;
 };

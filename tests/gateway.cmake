@@ -4,6 +4,8 @@
 console_add_test(tst_pjlink SOURCES tst_pjlink.cpp LIBS console_gateway)
 target_compile_definitions(tst_pjlink PRIVATE
     GATEWAY_EXAMPLE_CONFIG="${PROJECT_SOURCE_DIR}/packaging/systemd/gateway.conf")
+console_add_test(tst_gatewaysession SOURCES tst_gatewaysession.cpp support/manualclock.h
+    LIBS console_gateway console_sim Qt6::Network)
 foreach(name tst_gatewaypjlink tst_gatewaypower tst_gatewayload tst_gatewayconnections)
     console_add_test(${name} SOURCES ${name}.cpp support/gatewayrig.h LIBS Qt6::Network)
     target_compile_definitions(${name} PRIVATE

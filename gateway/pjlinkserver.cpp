@@ -32,7 +32,8 @@ void PjlinkSession::received(const QByteArray &line)
     if (m_ended)
         return;
     m_idle.start();
-    if (!m_waiting) {
+    // In the order sent: behind those that came while an answer was owed.
+    if (!m_waiting && m_ahead.empty()) {
         handle(line);
         return;
     }

@@ -14,6 +14,7 @@ class GatewayConnectionsTest : public QObject
 private slots:
     void aSilentProjectorIsAFailure();
     void connectionsBeyondTheLimitAreClosed();
+    void requestsAheadAreAnsweredInOrder();
     void aClientTooFarAheadIsCutOff();
 
 private:
@@ -80,6 +81,22 @@ void GatewayConnectionsTest::connectionsBeyondTheLimitAreClosed()
         return fourth->received() == "PJLINK 0\r";
     };
     QTRY_VERIFY(greeted());
+}
+
+void GatewayConnectionsTest::requestsAheadAreAnsweredInOrder()
+{
+    GatewayProcess gateway;
+    QString said;
+    QVERIFY2(gateway.start({"--line", simLineIn(m_dir), "--address", "1"}, 1, &said),
+             qPrintable(said));
+    Raw client(gateway.port(1));
+    QTRY_COMPARE(client.received(), QByteArray("PJLINK 0\r"));
+    client.socket.write("%1POWR ?\r%1CLSS ?\r%1LAMP ?\r");
+    QTRY_VERIFY(client.received().count('\r') == 4);
+    client.socket.write("%1INST ?\r");
+    QTRY_COMPARE(client.received(),
+                 QByteArray("PJLINK 0\r%1POWR=0\r%1CLSS=1\r%1LAMP=1203 0 1203 0 1203 0 1203 0\r"
+                            "%1INST=11 12 21 31\r"));
 }
 
 void GatewayConnectionsTest::aClientTooFarAheadIsCutOff()

@@ -36,5 +36,8 @@ void fuzzOne(const uint8_t *data, size_t size);
 namespace requests {
 void fuzzOne(const uint8_t *data, size_t size);
 }
+namespace pjlink {
+void fuzzOne(const uint8_t *data, size_t size);
+}
 
 } // namespace fuzz

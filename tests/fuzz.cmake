@@ -7,5 +7,6 @@ console_add_test(tst_corpusreplay SOURCES tst_corpusreplay.cpp
     ${FUZZ_DIR}/decoders.cpp ${FUZZ_DIR}/trace.cpp ${FUZZ_DIR}/settings.cpp
     ${FUZZ_DIR}/manualentry.cpp ${FUZZ_DIR}/simprojector.cpp ${FUZZ_DIR}/receiveroad.cpp
     ${FUZZ_DIR}/telnetcodec.cpp ${FUZZ_DIR}/statechanges.cpp ${FUZZ_DIR}/requests.cpp
-    LIBS console_core console_sim console_link console_status)
+    ${FUZZ_DIR}/pjlink.cpp
+    LIBS console_gateway console_core console_sim console_link console_status)
 target_compile_definitions(tst_corpusreplay PRIVATE FUZZ_CORPUS_DIR="${FUZZ_DIR}/corpus")

@@ -19,11 +19,16 @@ struct Target
 };
 
 const Target targets[] = {
-    {"decoders", fuzz::decoders::fuzzOne},         {"trace", fuzz::trace::fuzzOne},
-    {"settings", fuzz::settings::fuzzOne},         {"manualentry", fuzz::manualentry::fuzzOne},
-    {"simprojector", fuzz::simprojector::fuzzOne}, {"receiveroad", fuzz::receiveroad::fuzzOne},
-    {"telnetcodec", fuzz::telnetcodec::fuzzOne},   {"statechanges", fuzz::statechanges::fuzzOne},
+    {"decoders", fuzz::decoders::fuzzOne},
+    {"trace", fuzz::trace::fuzzOne},
+    {"settings", fuzz::settings::fuzzOne},
+    {"manualentry", fuzz::manualentry::fuzzOne},
+    {"simprojector", fuzz::simprojector::fuzzOne},
+    {"receiveroad", fuzz::receiveroad::fuzzOne},
+    {"telnetcodec", fuzz::telnetcodec::fuzzOne},
+    {"statechanges", fuzz::statechanges::fuzzOne},
     {"requests", fuzz::requests::fuzzOne},
+    {"pjlink", fuzz::pjlink::fuzzOne},
 };
 
 const QDir corpus(QStringLiteral(FUZZ_CORPUS_DIR));

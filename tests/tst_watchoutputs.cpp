@@ -15,6 +15,8 @@
 
 using namespace watch;
 
+Q_DECLARE_METATYPE(watch::Query)
+
 // What the watch shows of its readings: the metrics text, the JSON lines and
 // the terminal table.
 class WatchOutputsTest : public QObject
@@ -25,6 +27,8 @@ private slots:
     void metricsOfAProjector_data();
     void metricsOfAProjector();
     void downProjectorKeepsNoValue();
+    void labelsFollowTheirValues_data();
+    void labelsFollowTheirValues();
     void jsonLineHoldsWhatWasRead();
     void tableMarksChangesAndSilence();
     void stalledReaderHoldsNothingUp();
@@ -112,6 +116,96 @@ void WatchOutputsTest::downProjectorKeepsNoValue()
     }
     QCOMPARE(samples, QStringList({"projector_up", "projector_last_answer_timestamp_seconds"}));
     QVERIFY(lines.contains(QStringLiteral("projector_up{line=\"hall\",address=\"2\"} 0")));
+}
+
+// Every sample of a labelled family against the reply that sets it, at both
+// ends of the label's range.
+void WatchOutputsTest::labelsFollowTheirValues_data()
+{
+    QTest::addColumn<Query>("query");
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<QStringList>("samples");
+
+    static const char *const states[] = {"on",
+                                         "standby",
+                                         "count-down",
+                                         "cooling-down",
+                                         "power-fail",
+                                         "temperature-warning",
+                                         "no-key-input",
+                                         "lamp-off-power-management",
+                                         "temperature-warning-cooling-down",
+                                         "lamp-off-temperature-warning",
+                                         "temperature-warning-recovered",
+                                         "cooling-down-all-lamps-failed",
+                                         "standby-all-lamps-failed"};
+    const auto power = [](const QString &current) {
+        QStringList samples;
+        for (const char *state : states)
+            samples << QStringLiteral("state=\"%1\"} %2").arg(state).arg(current == state);
+        return samples;
+    };
+    QTest::newRow("power on") << Query::Power << "00"
+                              << "projector_power_state" << power("on");
+    QTest::newRow("power standby, all lamps failed")
+        << Query::Power << "81"
+        << "projector_power_state" << power("standby-all-lamps-failed");
+    QTest::newRow("reversed top/bottom")
+        << Query::Reversal << "10"
+        << "projector_image_reversed"
+        << QStringList{"axis=\"top_bottom\"} 1", "axis=\"left_right\"} 0"};
+    QTest::newRow("reversed left/right")
+        << Query::Reversal << "01"
+        << "projector_image_reversed"
+        << QStringList{"axis=\"top_bottom\"} 0", "axis=\"left_right\"} 1"};
+    QTest::newRow("sensors") << Query::Temperatures << "-05.5, 41.5"
+                             << "projector_temperature_celsius"
+                             << QStringList{"sensor=\"1\"} -5.5", "sensor=\"2\"} 41.5"};
+    QTest::newRow("four lamps, all on")
+        << Query::LampMode << "0F"
+        << "projector_lamp_mode"
+        << QStringList{"mode=\"four-lamps\"} 1", "mode=\"lamps-1-4\"} 0", "mode=\"lamps-2-3\"} 0"};
+    QTest::newRow("lamps 2 and 3, none on")
+        << Query::LampMode << "20"
+        << "projector_lamp_mode"
+        << QStringList{"mode=\"four-lamps\"} 0", "mode=\"lamps-1-4\"} 0", "mode=\"lamps-2-3\"} 1"};
+    QTest::newRow("lamp 1 on") << Query::LampMode << "11"
+                               << "projector_lamp_on"
+                               << QStringList{"lamp=\"1\"} 1", "lamp=\"2\"} 0", "lamp=\"3\"} 0",
+                                              "lamp=\"4\"} 0"};
+    QTest::newRow("lamp 4 on") << Query::LampMode << "18"
+                               << "projector_lamp_on"
+                               << QStringList{"lamp=\"1\"} 0", "lamp=\"2\"} 0", "lamp=\"3\"} 0",
+                                              "lamp=\"4\"} 1"};
+    QTest::newRow("lamp 1 failed")
+        << Query::LampFailures << "LAMP FAIL No1"
+        << "projector_lamp_failed"
+        << QStringList{"lamp=\"1\"} 1", "lamp=\"2\"} 0", "lamp=\"3\"} 0", "lamp=\"4\"} 0"};
+    QTest::newRow("lamp 4 failed")
+        << Query::LampFailures << "LAMP FAIL No4"
+        << "projector_lamp_failed"
+        << QStringList{"lamp=\"1\"} 0", "lamp=\"2\"} 0", "lamp=\"3\"} 0", "lamp=\"4\"} 1"};
+}
+
+void WatchOutputsTest::labelsFollowTheirValues()
+{
+    QFETCH(Query, query);
+    QFETCH(QString, reply);
+    QFETCH(QString, family);
+    QFETCH(QStringList, samples);
+    Reading r;
+    r.line = QStringLiteral("hall");
+    r.address = 2;
+    r.up = true;
+    take(r, query, reply);
+    const QString prefix = family + QStringLiteral("{line=\"hall\",address=\"2\",");
+    QStringList got;
+    for (const QString &line : exposition({r}, {}).split(QLatin1Char('\n'))) {
+        if (line.startsWith(prefix))
+            got << line.mid(prefix.size());
+    }
+    QCOMPARE(got, samples);
 }
 
 void WatchOutputsTest::jsonLineHoldsWhatWasRead()

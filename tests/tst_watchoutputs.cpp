@@ -3,14 +3,20 @@
 #include "watch/jsonline.h"
 #include "watch/lineoutput.h"
 #include "watch/table.h"
+#include "watch/textfile.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace watch;
@@ -32,6 +38,8 @@ private slots:
     void jsonLineHoldsWhatWasRead();
     void tableMarksChangesAndSilence();
     void stalledReaderHoldsNothingUp();
+    void textfileReplacedWhole_data();
+    void textfileReplacedWhole();
 };
 
 namespace {
@@ -287,6 +295,62 @@ void WatchOutputsTest::stalledReaderHoldsNothingUp()
         previous = n;
     }
     QCOMPARE(previous, count - 1);
+}
+
+// The file node_exporter reads is replaced whole or not at all, and nothing
+// else is left beside it.
+void WatchOutputsTest::textfileReplacedWhole_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("none") << "" << true;
+    QTest::newRow("a longer file of an earlier run by the same number") << "stale" << true;
+    QTest::newRow("a full disk") << "full" << false;
+    QTest::newRow("a folder by the file's name") << "folder" << false;
+}
+
+void WatchOutputsTest::textfileReplacedWhole()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("projector-watch.prom"));
+    const QString earlier = QStringLiteral("projector_up{line=\"hall\",address=\"2\"} 1\n");
+    const QString text
+        = QStringLiteral("projector_up{line=\"hall\",address=\"2\"} 0\n").repeated(200);
+    if (obstacle == u"folder") {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("projector-watch.prom")));
+    } else {
+        QString error;
+        QVERIFY2(writeTextfile(dir.path(), earlier, &error), qPrintable(error));
+    }
+    if (obstacle == u"stale") {
+        QFile stale(target + u'.' + QString::number(QCoreApplication::applicationPid()));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray(20000, '#'));
+    }
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    if (obstacle == u"full") {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{4096, before.rlim_max};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    QString error;
+    const bool done = writeTextfile(dir.path(), text, &error);
+    if (obstacle == u"full") {
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        ::signal(SIGXFSZ, SIG_DFL);
+    }
+    QCOMPARE(done, written);
+    QCOMPARE(error.isEmpty(), written);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("projector-watch.prom")});
+    if (obstacle == u"folder")
+        return;
+    QFile prom(target);
+    QVERIFY(prom.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(prom.readAll()), written ? text : earlier);
 }
 
 QTEST_GUILESS_MAIN(WatchOutputsTest)

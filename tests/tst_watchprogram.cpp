@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/answeringfarend.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 // projector-watch as a program: the file node_exporter reads, checked by
 // promtool; JSON lines on a pipe; usage errors.
@@ -16,6 +21,7 @@ class WatchProgramTest : public QObject
 private slots:
     void textfileForNodeExporter();
     void jsonLinesOnAPipe();
+    void throughTheWindowWhileItHoldsTheLine();
     void usageErrors_data();
     void usageErrors();
 };
@@ -31,6 +37,18 @@ bool write(const QString &path, const QByteArray &text)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+// The process named in the lock file that a serial device's holder keeps.
+qint64 lockHolder(const QString &device)
+{
+    const QString name = QStringLiteral("LCK..") + device.mid(5).replace(u'/', u'_');
+    for (const char *folder : {"/run/lock/", "/var/lock/"}) {
+        QFile lock(QLatin1String(folder) + name);
+        if (lock.open(QIODevice::ReadOnly))
+            return lock.readLine().trimmed().toLongLong();
+    }
+    return 0;
 }
 
 } // namespace
@@ -92,6 +110,58 @@ void WatchProgramTest::jsonLinesOnAPipe()
         seen.append({o.value("round").toInt(), o.value("address").toInt()});
     }
     QCOMPARE(seen, (QList<QPair<int, int>>{{1, 3}, {1, 1}, {2, 3}, {2, 1}}));
+}
+
+// While a window holds the line, the watch's queries go through it, and the
+// window's log names the watch as their sender; once the window has ended,
+// the watch opens the line itself again.
+void WatchProgramTest::throughTheWindowWhileItHoldsTheLine()
+{
+    AnsweringFarEnd farEnd;
+    QVERIFY(farEnd.isValid());
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("traffic.log"));
+    QProcess window, watch;
+    const auto stop = qScopeGuard([&] {
+        for (QProcess *process : {&watch, &window}) {
+            process->kill();
+            process->waitForFinished();
+        }
+    });
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+    window.setProcessEnvironment(environment);
+    window.start(QStringLiteral(PROJECTOR_CONSOLE_PATH),
+                 {"--com1", farEnd.slavePath(), "--log", log});
+    QTRY_VERIFY_WITH_TIMEOUT(lockHolder(farEnd.slavePath()) == window.processId(), 10000);
+
+    watch.start(program(), {"--line", farEnd.slavePath(), "--address", "single", "--period", "1"});
+    const auto logged = [&log] {
+        QFile file(log);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray sender = QStringLiteral("TX C R 0 CR   from pid %1 (projector-watch), uid ")
+                                  .arg(watch.processId())
+                                  .toUtf8();
+    QTRY_VERIFY_WITH_TIMEOUT(logged().contains(sender), 8000);
+
+    QVERIFY(::kill(window.processId(), SIGTERM) == 0 && window.waitForFinished(5000));
+    const qsizetype before = farEnd.texts().size();
+    // What the watch printed before its first query on its own line was read
+    // through the window.
+    bool ownLine = false;
+    QByteArray printed;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        ([&] {
+            if (!ownLine && farEnd.texts().mid(before).contains("CR0")) {
+                ownLine = true;
+                watch.waitForReadyRead(0);
+                watch.readAllStandardOutput();
+            }
+            return ownLine && (printed += watch.readAllStandardOutput()).contains("\"up\":true");
+        }()),
+        8000);
 }
 
 void WatchProgramTest::usageErrors_data()

@@ -35,6 +35,7 @@ private slots:
     void roundClock_data();
     void roundClock();
     void slowQueriesKeepTheCadence();
+    void refusingProjectorIsUp();
 };
 
 namespace {
@@ -324,6 +325,29 @@ void WatchPollerTest::slowQueriesKeepTheCadence()
             qPrintable(
                 QStringLiteral("round %1 started %2 ms after the first").arg(n + 1).arg(since)));
     }
+}
+
+// A refusal answers the power query: the projector is up, with no values.
+void WatchPollerTest::refusingProjectorIsUp()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    LinePoller poller(
+        QStringLiteral("hall"), {0},
+        std::make_unique<ConsoleLink>(lineOf(pty.slavePath()), QStringLiteral("19200,N,8,1")),
+        60000);
+    QSignalSpy read(&poller, &LinePoller::projectorRead);
+    QElapsedTimer epoch;
+    epoch.start();
+    poller.start(epoch);
+    QTRY_VERIFY(([&] {
+        for (qsizetype n = pty.takeAll().count('\r'); n > 0; --n)
+            pty.write("?\r");
+        return !read.isEmpty();
+    }()));
+    const auto reading = read.first().first().value<Reading>();
+    QVERIFY(reading.up);
+    QVERIFY(!reading.power && !reading.lampHours);
 }
 
 QTEST_GUILESS_MAIN(WatchPollerTest)

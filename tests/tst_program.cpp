@@ -4,8 +4,8 @@
 
 #include <QProcess>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -106,7 +106,9 @@ void ProgramTest::signalEndsAsEnd()
     QCOMPARE(m_console.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_console.exitCode(), 0);
     QVERIFY(!deviceLockHeld(m_pty.slavePath()));
-    QVERIFY(m_console.readAllStandardError().contains("ended by "));
+    const QByteArray errors = m_console.readAllStandardError();
+    QVERIFY2(errors.contains(QByteArray("ended by ") + QTest::currentDataTag()),
+             errors.constData());
 }
 
 // The warning of a failed start-up waits for the operator; a signal must not.
@@ -188,7 +190,8 @@ void ProgramTest::rememberedDeviceOrCom1()
                         override ? other.slavePath() : m_pty.slavePath());
     remembered.sync();
     start(override ? QStringList{QStringLiteral("--com1"), m_pty.slavePath()} : QStringList());
-    QTRY_VERIFY_WITH_TIMEOUT(deviceLockHeld(m_pty.slavePath()) || m_console.state() == QProcess::NotRunning, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        deviceLockHeld(m_pty.slavePath()) || m_console.state() == QProcess::NotRunning, 10000);
     QVERIFY2(deviceLockHeld(m_pty.slavePath()), m_console.readAllStandardError().constData());
     QVERIFY(!deviceLockHeld(other.slavePath()));
     QCOMPARE(::kill(m_console.processId(), SIGTERM), 0);

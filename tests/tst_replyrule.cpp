@@ -95,6 +95,9 @@ void tst_ReplyRule::rule_data()
         << QStringList{"0 send 1 - 500 CR0", "40 recv 4", "60 send 2 - 500 CR0", "80 recv 0\r",
                        "90 recv 00\r"}
         << QStringList{"1~4", "1:40<CR>", "#1 answered", "2:00<CR>", "#2 answered"};
+    QTest::newRow("a window cut short still owes for 500 ms")
+        << QStringList{"0 send 1 - 200 CR0", "100 send 2 - 500 CR4", "350 wait", "450 recv 00\r"}
+        << QStringList{"1:00<CR>", "#1 answered"};
 }
 
 void tst_ReplyRule::rule()

@@ -55,6 +55,18 @@ void RxLinesTest::lines_data()
                         QString(30, u'B'),
                         {QStringLiteral(" ") + QStringLiteral("B ").repeated(64)
                          + QStringLiteral("(+6 characters)")}}};
+    QTest::newRow("a reply begun a second ago is due, however it grew")
+        << QList<Step>{{0, QString(70, u'B'), {}},
+                       {600, QString(10, u'B'), {}},
+                       {1000,
+                        QStringLiteral("0\r"),
+                        {QStringLiteral(" ") + QStringLiteral("B ").repeated(64)
+                             + QStringLiteral("(+16 characters)"),
+                         " 0 CR "}}};
+    QTest::newRow("the window's end writes the count at once") << QList<Step>{
+        {0, QStringLiteral("0\r").repeated(20) + QString(99, u'A') + u'\r',
+         repeatedLine(" 0 CR ", 20)},
+        {500, "", {" (1 more replies, 100 characters: more than 20 lines a second)"}}};
 }
 
 void RxLinesTest::lines()

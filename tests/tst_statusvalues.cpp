@@ -106,6 +106,67 @@ void tst_StatusValues::values_data()
     QTest::newRow("ACK has no value") << Query::Power << "\x06"
                                       << ""
                                       << "";
+    // The ends of every range.
+    QTest::newRow("power, last key") << Query::Power << "81"
+                                     << "standby-all-lamps-failed"
+                                     << R"({"power":"standby-all-lamps-failed"})";
+    QTest::newRow("input 1") << Query::Input << "1"
+                             << "input 1"
+                             << R"({"input":1})";
+    QTest::newRow("input 4") << Query::Input << "4"
+                             << "input 4"
+                             << R"({"input":4})";
+    QTest::newRow("input 0 is none") << Query::Input << "0"
+                                     << ""
+                                     << "";
+    QTest::newRow("reversal top/bottom") << Query::Reversal << "10"
+                                         << "top-bottom"
+                                         << R"({"left_right":false,"top_bottom":true})";
+    QTest::newRow("reversal both") << Query::Reversal << "00"
+                                   << "top-bottom-left-right"
+                                   << R"({"left_right":true,"top_bottom":true})";
+    QTest::newRow("hours 0") << Query::LampTime << "0"
+                             << "0 h"
+                             << R"({"hours":0})";
+    QTest::newRow("hours, nine digits") << Query::LampTime << "999999999"
+                                        << "999999999 h"
+                                        << R"({"hours":999999999})";
+    QTest::newRow("hours, ten digits") << Query::LampTime << "1000000000"
+                                       << ""
+                                       << "";
+    QTest::newRow("temperatures, widest fields") << Query::Temperatures << "-99.9, 99.9"
+                                                 << "-99.9 °C, 99.9 °C"
+                                                 << "";
+    QTest::newRow("mute off") << Query::MuteSignal << "00"
+                              << "off"
+                              << R"({"mute_signal":"off"})";
+    QTest::newRow("no signal") << Query::MuteSignal << "80"
+                               << "no-signal"
+                               << R"({"mute_signal":"no-signal"})";
+    QTest::newRow("four lamps, all on") << Query::LampMode << "0F"
+                                        << "mode 0, lamps on 1,2,3,4"
+                                        << R"({"lamp_mode":0,"lamps_on":[1,2,3,4]})";
+    QTest::newRow("lamps 2 and 3, none on") << Query::LampMode << "20"
+                                            << "mode 2, lamps on none"
+                                            << R"({"lamp_mode":2,"lamps_on":[]})";
+    QTest::newRow("lamp mode, 9") << Query::LampMode << "19"
+                                  << "mode 1, lamps on 1,4"
+                                  << "";
+    QTest::newRow("lamp mode, A") << Query::LampMode << "2A"
+                                  << "mode 2, lamps on 2,4"
+                                  << "";
+    QTest::newRow("lamp mode, G") << Query::LampMode << "0G"
+                                  << ""
+                                  << "";
+    QTest::newRow("lamp 4 failed") << Query::LampFailures << "LAMP FAIL No4"
+                                   << "failed 4"
+                                   << R"({"failed_lamps":[4]})";
+    QTest::newRow("every lamp failed") << Query::LampFailures << "LAMP FAIL No1,2,3,4"
+                                       << "failed 1,2,3,4"
+                                       << R"({"failed_lamps":[1,2,3,4]})";
+    QTest::newRow("lamp 0 failed") << Query::LampFailures << "LAMP FAIL No0"
+                                   << ""
+                                   << "";
 }
 
 void tst_StatusValues::values()

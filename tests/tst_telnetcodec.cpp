@@ -240,6 +240,10 @@ void TelnetCodecTest::serverAnswers_data()
     QTest::newRow("short speed ignored") << sub({101, 0, 37, 128}) << "";
     QTest::newRow("other option ignored")
         << bytes({C::IAC, C::SB, 24, 101, 0, 0, 37, 128, C::IAC, C::SE}) << "";
+    QTest::newRow("every byte of the speed") << sub({101, 1, 2, 3, 4}) << "baud=16909060";
+    QTest::newRow("hardware flow, DTR off, RTS on")
+        << sub({105, 3}) + sub({105, 9}) + sub({105, 11}) << "flow=3 dtr=0 rts=1";
+    QTest::newRow("flow asked is no answer") << sub({105, 0}) << "";
 }
 
 void TelnetCodecTest::serverAnswers()

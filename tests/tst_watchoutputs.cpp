@@ -3,17 +3,25 @@
 #include "watch/jsonline.h"
 #include "watch/lineoutput.h"
 #include "watch/table.h"
+#include "watch/textfile.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace watch;
+
+Q_DECLARE_METATYPE(watch::Query)
 
 // What the watch shows of its readings: the metrics text, the JSON lines and
 // the terminal table.
@@ -25,9 +33,13 @@ private slots:
     void metricsOfAProjector_data();
     void metricsOfAProjector();
     void downProjectorKeepsNoValue();
+    void labelsFollowTheirValues_data();
+    void labelsFollowTheirValues();
     void jsonLineHoldsWhatWasRead();
     void tableMarksChangesAndSilence();
     void stalledReaderHoldsNothingUp();
+    void textfileReplacedWhole_data();
+    void textfileReplacedWhole();
 };
 
 namespace {
@@ -114,6 +126,96 @@ void WatchOutputsTest::downProjectorKeepsNoValue()
     QVERIFY(lines.contains(QStringLiteral("projector_up{line=\"hall\",address=\"2\"} 0")));
 }
 
+// Every sample of a labelled family against the reply that sets it, at both
+// ends of the label's range.
+void WatchOutputsTest::labelsFollowTheirValues_data()
+{
+    QTest::addColumn<Query>("query");
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<QStringList>("samples");
+
+    static const char *const states[] = {"on",
+                                         "standby",
+                                         "count-down",
+                                         "cooling-down",
+                                         "power-fail",
+                                         "temperature-warning",
+                                         "no-key-input",
+                                         "lamp-off-power-management",
+                                         "temperature-warning-cooling-down",
+                                         "lamp-off-temperature-warning",
+                                         "temperature-warning-recovered",
+                                         "cooling-down-all-lamps-failed",
+                                         "standby-all-lamps-failed"};
+    const auto power = [](const QString &current) {
+        QStringList samples;
+        for (const char *state : states)
+            samples << QStringLiteral("state=\"%1\"} %2").arg(state).arg(current == state);
+        return samples;
+    };
+    QTest::newRow("power on") << Query::Power << "00"
+                              << "projector_power_state" << power("on");
+    QTest::newRow("power standby, all lamps failed")
+        << Query::Power << "81"
+        << "projector_power_state" << power("standby-all-lamps-failed");
+    QTest::newRow("reversed top/bottom")
+        << Query::Reversal << "10"
+        << "projector_image_reversed"
+        << QStringList{"axis=\"top_bottom\"} 1", "axis=\"left_right\"} 0"};
+    QTest::newRow("reversed left/right")
+        << Query::Reversal << "01"
+        << "projector_image_reversed"
+        << QStringList{"axis=\"top_bottom\"} 0", "axis=\"left_right\"} 1"};
+    QTest::newRow("sensors") << Query::Temperatures << "-05.5, 41.5"
+                             << "projector_temperature_celsius"
+                             << QStringList{"sensor=\"1\"} -5.5", "sensor=\"2\"} 41.5"};
+    QTest::newRow("four lamps, all on")
+        << Query::LampMode << "0F"
+        << "projector_lamp_mode"
+        << QStringList{"mode=\"four-lamps\"} 1", "mode=\"lamps-1-4\"} 0", "mode=\"lamps-2-3\"} 0"};
+    QTest::newRow("lamps 2 and 3, none on")
+        << Query::LampMode << "20"
+        << "projector_lamp_mode"
+        << QStringList{"mode=\"four-lamps\"} 0", "mode=\"lamps-1-4\"} 0", "mode=\"lamps-2-3\"} 1"};
+    QTest::newRow("lamp 1 on") << Query::LampMode << "11"
+                               << "projector_lamp_on"
+                               << QStringList{"lamp=\"1\"} 1", "lamp=\"2\"} 0", "lamp=\"3\"} 0",
+                                              "lamp=\"4\"} 0"};
+    QTest::newRow("lamp 4 on") << Query::LampMode << "18"
+                               << "projector_lamp_on"
+                               << QStringList{"lamp=\"1\"} 0", "lamp=\"2\"} 0", "lamp=\"3\"} 0",
+                                              "lamp=\"4\"} 1"};
+    QTest::newRow("lamp 1 failed")
+        << Query::LampFailures << "LAMP FAIL No1"
+        << "projector_lamp_failed"
+        << QStringList{"lamp=\"1\"} 1", "lamp=\"2\"} 0", "lamp=\"3\"} 0", "lamp=\"4\"} 0"};
+    QTest::newRow("lamp 4 failed")
+        << Query::LampFailures << "LAMP FAIL No4"
+        << "projector_lamp_failed"
+        << QStringList{"lamp=\"1\"} 0", "lamp=\"2\"} 0", "lamp=\"3\"} 0", "lamp=\"4\"} 1"};
+}
+
+void WatchOutputsTest::labelsFollowTheirValues()
+{
+    QFETCH(Query, query);
+    QFETCH(QString, reply);
+    QFETCH(QString, family);
+    QFETCH(QStringList, samples);
+    Reading r;
+    r.line = QStringLiteral("hall");
+    r.address = 2;
+    r.up = true;
+    take(r, query, reply);
+    const QString prefix = family + QStringLiteral("{line=\"hall\",address=\"2\",");
+    QStringList got;
+    for (const QString &line : exposition({r}, {}).split(QLatin1Char('\n'))) {
+        if (line.startsWith(prefix))
+            got << line.mid(prefix.size());
+    }
+    QCOMPARE(got, samples);
+}
+
 void WatchOutputsTest::jsonLineHoldsWhatWasRead()
 {
     const QByteArray line = jsonLine(answering());
@@ -193,6 +295,62 @@ void WatchOutputsTest::stalledReaderHoldsNothingUp()
         previous = n;
     }
     QCOMPARE(previous, count - 1);
+}
+
+// The file node_exporter reads is replaced whole or not at all, and nothing
+// else is left beside it.
+void WatchOutputsTest::textfileReplacedWhole_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("none") << "" << true;
+    QTest::newRow("a longer file of an earlier run by the same number") << "stale" << true;
+    QTest::newRow("a full disk") << "full" << false;
+    QTest::newRow("a folder by the file's name") << "folder" << false;
+}
+
+void WatchOutputsTest::textfileReplacedWhole()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("projector-watch.prom"));
+    const QString earlier = QStringLiteral("projector_up{line=\"hall\",address=\"2\"} 1\n");
+    const QString text
+        = QStringLiteral("projector_up{line=\"hall\",address=\"2\"} 0\n").repeated(200);
+    if (obstacle == u"folder") {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("projector-watch.prom")));
+    } else {
+        QString error;
+        QVERIFY2(writeTextfile(dir.path(), earlier, &error), qPrintable(error));
+    }
+    if (obstacle == u"stale") {
+        QFile stale(target + u'.' + QString::number(QCoreApplication::applicationPid()));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray(20000, '#'));
+    }
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    if (obstacle == u"full") {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{4096, before.rlim_max};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    QString error;
+    const bool done = writeTextfile(dir.path(), text, &error);
+    if (obstacle == u"full") {
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        ::signal(SIGXFSZ, SIG_DFL);
+    }
+    QCOMPARE(done, written);
+    QCOMPARE(error.isEmpty(), written);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("projector-watch.prom")});
+    if (obstacle == u"folder")
+        return;
+    QFile prom(target);
+    QVERIFY(prom.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(prom.readAll()), written ? text : earlier);
 }
 
 QTEST_GUILESS_MAIN(WatchOutputsTest)

@@ -33,6 +33,10 @@ private slots:
     void lostLineToldInTheWatchsWords();
     void consoleStartsAndEndsBetweenRounds();
     void patienceCountsFromGoingOut();
+    void roundClock_data();
+    void roundClock();
+    void slowQueriesKeepTheCadence();
+    void refusingProjectorIsUp();
 };
 
 namespace {
@@ -54,6 +58,7 @@ public:
     int openings = 0;
     bool inFlight = false;
     bool overlapped = false;
+    int delayMs = 0; // how long each query takes
     bool open(QString *) override
     {
         ++openings;
@@ -69,7 +74,7 @@ public:
         const LinkAnswer answer = script(asks.last());
         if (answer.lineFailed)
             m_open = false;
-        QTimer::singleShot(0, this, [this, answer] {
+        QTimer::singleShot(delayMs, this, [this, answer] {
             inFlight = false;
             emit answered(answer);
         });
@@ -288,6 +293,84 @@ void WatchPollerTest::patienceCountsFromGoingOut()
     QVERIFY(answer.lineFailed && !answer.answered);
     QVERIFY2(answer.failure.contains("did not end a query within 0.2 s"),
              qPrintable(answer.failure));
+}
+
+// Where each round starts, on the grid that the first round's start sets.
+void WatchPollerTest::roundClock_data()
+{
+    QTest::addColumn<qint64>("started");
+    QTest::addColumn<qint64>("ended");
+    QTest::addColumn<qint64>("next");
+    QTest::addColumn<bool>("late");
+    // Anchor 1000, period 500.
+    QTest::newRow("short round") << qint64(1000) << qint64(1200) << qint64(1500) << false;
+    QTest::newRow("ends as the next is due")
+        << qint64(1500) << qint64(2000) << qint64(2000) << false;
+    QTest::newRow("ends just after") << qint64(1500) << qint64(2001) << qint64(2500) << true;
+    QTest::newRow("ends on a later point") << qint64(1500) << qint64(3000) << qint64(3000) << true;
+    QTest::newRow("runs past two points") << qint64(1000) << qint64(2300) << qint64(2500) << true;
+}
+
+void WatchPollerTest::roundClock()
+{
+    QFETCH(qint64, started);
+    QFETCH(qint64, ended);
+    QFETCH(qint64, next);
+    QFETCH(bool, late);
+    const RoundClock clock{1000, 500};
+    QCOMPARE(clock.nextStart(started, ended), next);
+    QCOMPARE(clock.late(started, ended), late);
+}
+
+// Rounds whose queries take time still start a period apart: the wait for
+// the next round counts from when a round ends.
+void WatchPollerTest::slowQueriesKeepTheCadence()
+{
+    auto owned = std::make_unique<ScriptedLink>();
+    owned->script = reply;
+    owned->delayMs = 40;
+    const qint64 period = 500;
+    LinePoller poller(QStringLiteral("hall"), {0}, std::move(owned), period);
+    QElapsedTimer epoch;
+    epoch.start();
+    QList<qint64> starts;
+    connect(&poller, &LinePoller::roundFinished, this,
+            [&](const QString &, quint64, qint64 durationMs) {
+                starts << epoch.elapsed() - durationMs;
+                QVERIFY(durationMs >= 40 * qint64(queries().size()));
+            });
+    poller.start(epoch);
+    QTRY_COMPARE_WITH_TIMEOUT(starts.size(), 3, 5000);
+    for (qsizetype n = 1; n < starts.size(); ++n) {
+        const qint64 since = starts.at(n) - starts.first();
+        QVERIFY2(
+            since >= n * period - 5 && since < n * period + 250,
+            qPrintable(
+                QStringLiteral("round %1 started %2 ms after the first").arg(n + 1).arg(since)));
+    }
+}
+
+// A refusal answers the power query: the projector is up, with no values.
+void WatchPollerTest::refusingProjectorIsUp()
+{
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    LinePoller poller(
+        QStringLiteral("hall"), {0},
+        std::make_unique<ConsoleLink>(lineOf(pty.slavePath()), QStringLiteral("19200,N,8,1")),
+        60000);
+    QSignalSpy read(&poller, &LinePoller::projectorRead);
+    QElapsedTimer epoch;
+    epoch.start();
+    poller.start(epoch);
+    QTRY_VERIFY(([&] {
+        for (qsizetype n = pty.takeAll().count('\r'); n > 0; --n)
+            pty.write("?\r");
+        return !read.isEmpty();
+    }()));
+    const auto reading = read.first().first().value<Reading>();
+    QVERIFY(reading.up);
+    QVERIFY(!reading.power && !reading.lampHours);
 }
 
 QTEST_GUILESS_MAIN(WatchPollerTest)

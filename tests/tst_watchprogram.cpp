@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/answeringfarend.h"
 #include "support/silentport.h"
 
 #include <QDir>
@@ -6,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,6 +21,7 @@ private slots:
     void textfileForNodeExporter();
     void jsonLinesOnAPipe();
     void connectionNeverMade();
+    void throughTheWindowWhileItHoldsTheLine();
     void usageErrors_data();
     void usageErrors();
 };
@@ -34,6 +37,18 @@ bool write(const QString &path, const QByteArray &text)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+// The process named in the lock file that a serial device's holder keeps.
+qint64 lockHolder(const QString &device)
+{
+    const QString name = QStringLiteral("LCK..") + device.mid(5).replace(u'/', u'_');
+    for (const char *folder : {"/run/lock/", "/var/lock/"}) {
+        QFile lock(QLatin1String(folder) + name);
+        if (lock.open(QIODevice::ReadOnly))
+            return lock.readLine().trimmed().toLongLong();
+    }
+    return 0;
 }
 
 } // namespace
@@ -116,6 +131,64 @@ void WatchProgramTest::connectionNeverMade()
     QCOMPARE(errors.count(QStringLiteral("host 127.0.0.1 port %1: timed out").arg(silent.port())),
              1);
     QVERIFY2(!errors.contains(QStringLiteral("port panel")), qPrintable(errors));
+}
+
+// While a window holds the line, the watch's queries go through it, and the
+// window's log names the watch as their sender; once the window is gone,
+// even killed in the middle of a query, the watch opens the line itself again.
+void WatchProgramTest::throughTheWindowWhileItHoldsTheLine()
+{
+    AnsweringFarEnd farEnd;
+    QVERIFY(farEnd.isValid());
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("traffic.log"));
+    QProcess window, watch;
+    const auto stop = qScopeGuard([&] {
+        for (QProcess *process : {&watch, &window}) {
+            process->kill();
+            process->waitForFinished();
+        }
+    });
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+    window.setProcessEnvironment(environment);
+    window.start(QStringLiteral(PROJECTOR_CONSOLE_PATH),
+                 {"--com1", farEnd.slavePath(), "--log", log});
+    QTRY_VERIFY_WITH_TIMEOUT(lockHolder(farEnd.slavePath()) == window.processId(), 10000);
+
+    watch.start(program(), {"--line", farEnd.slavePath(), "--address", "single", "--period", "1"});
+    const auto logged = [&log] {
+        QFile file(log);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray sender = QStringLiteral("TX C R 0 CR   from pid %1 (projector-watch), uid ")
+                                  .arg(watch.processId())
+                                  .toUtf8();
+    QTRY_VERIFY_WITH_TIMEOUT(logged().contains(sender), 8000);
+
+    // The window is killed while a query of the watch waits for its reply.
+    farEnd.setMute(true);
+    const qsizetype answered = farEnd.texts().size();
+    QTRY_VERIFY(farEnd.texts().size() > answered);
+    window.kill();
+    QVERIFY(window.waitForFinished(5000));
+    farEnd.setMute(false);
+    const qsizetype before = farEnd.texts().size();
+    // What the watch printed before its first query on its own line was read
+    // through the window.
+    bool ownLine = false;
+    QByteArray printed;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        ([&] {
+            if (!ownLine && farEnd.texts().mid(before).contains("CR0")) {
+                ownLine = true;
+                watch.waitForReadyRead(0);
+                watch.readAllStandardOutput();
+            }
+            return ownLine && (printed += watch.readAllStandardOutput()).contains("\"up\":true");
+        }()),
+        8000);
 }
 
 void WatchProgramTest::usageErrors_data()

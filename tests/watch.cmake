@@ -7,9 +7,12 @@ target_compile_definitions(tst_watchconfig PRIVATE
     WATCH_EXAMPLE_CONFIG="${PROJECT_SOURCE_DIR}/packaging/prometheus/projector-watch.conf")
 console_add_test(tst_watchpoller SOURCES tst_watchpoller.cpp support/ptypair.h
     support/answeringfarend.h LIBS console_watch console_sim)
-console_add_test(tst_watchprogram SOURCES tst_watchprogram.cpp support/silentport.h LIBS Qt6::Core)
-target_compile_definitions(tst_watchprogram PRIVATE PROJECTOR_WATCH_PATH="$<TARGET_FILE:projector-watch>")
-add_dependencies(tst_watchprogram projector-watch)
+console_add_test(tst_watchprogram SOURCES tst_watchprogram.cpp support/answeringfarend.h
+    support/silentport.h LIBS Qt6::Core)
+target_compile_definitions(tst_watchprogram PRIVATE
+    PROJECTOR_WATCH_PATH="$<TARGET_FILE:projector-watch>"
+    PROJECTOR_CONSOLE_PATH="$<TARGET_FILE:projector-console>")
+add_dependencies(tst_watchprogram projector-watch projector-console)
 console_add_test(tst_watchprometheus SOURCES tst_watchprometheus.cpp LIBS Qt6::Network)
 target_compile_definitions(tst_watchprometheus PRIVATE
     PROJECTOR_WATCH_PATH="$<TARGET_FILE:projector-watch>"

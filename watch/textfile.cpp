@@ -24,7 +24,9 @@ bool writeTextfile(const QString &dir, const QString &text, QString *error)
                                 | QFile::ReadOther)
         || file.write(bytes) != bytes.size() || !file.flush()) {
         *error = QStringLiteral("%1: %2").arg(temporary, file.errorString());
-        file.remove();
+        // Not file.remove(): after a failed write it keeps the file.
+        file.close();
+        QFile::remove(temporary);
         return false;
     }
     file.close();

@@ -349,7 +349,7 @@ void LineService::finishIfDone()
         m_inFlight->latest.result = Outcome::Result::LineFailed;
         m_inFlight->latest.failure
             = QStringLiteral("the hold of %1 was cut short: others waited for %2, and a hold "
-                             "keeps them waiting %3 s at most")
+                             "lasts %3 s at most then")
                   .arg(QLatin1String(commands::findHold(flight.request.body.name)->readable),
                        m_served)
                   .arg(m_scheduler.holdTurn() / 1000.0);

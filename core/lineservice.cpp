@@ -4,13 +4,11 @@
 #include "console.h"
 #include "link/localendpoint.h"
 
-#include <QSet>
-
 #include <unistd.h>
 
 LineService::LineService(Console &console, std::function<QString(int)> deviceOf, QObject *parent)
     : QObject(parent), m_console(console), m_deviceOf(std::move(deviceOf)),
-      m_endpoint(std::make_unique<LocalEndpoint>())
+      m_endpoint(std::make_unique<LocalEndpoint>()), m_scheduler(Clock::steady())
 {
     connect(m_endpoint.get(), &LocalEndpoint::arrived, this, &LineService::arrived);
     connect(&m_console, &Console::outcome, this, &LineService::ended);
@@ -21,14 +19,21 @@ LineService::LineService(Console &console, std::function<QString(int)> deviceOf,
             holdReleased();
     });
     connect(&m_console, &Console::transmitted, this, [this](const QString &text, quint64 intent) {
-        if (!m_inFlight || intent != m_inFlight->intent)
+        if (!m_inFlight)
             return;
+        // The operator's own command while a client holds a button.
+        if (intent != m_inFlight->intent) {
+            if (intent != 0)
+                m_scheduler.operatorSent();
+            return;
+        }
         m_inFlight->sentAny = true;
         event(lineprotocol::Message::Kind::Transmitted, text);
     });
     connect(&m_console, &Console::arrived, this, [this](const QString &characters) {
         event(lineprotocol::Message::Kind::Arrived, characters);
     });
+    connect(&m_scheduler, &LineScheduler::turnOver, this, &LineService::cutHold);
     // Port switches and the end are the window's; the served line follows them.
     m_poll.setInterval(250);
     connect(&m_poll, &QTimer::timeout, this, &LineService::refresh);
@@ -46,6 +51,12 @@ QString LineService::endpoint() const
     return m_endpoint->path();
 }
 
+void LineService::setLimits(const Limits &limits)
+{
+    m_limits = limits;
+    m_scheduler.setHoldTurn(limits.holdTurnMs);
+}
+
 QString LineService::senderOf(quint64 intent) const
 {
     if (!m_inFlight || intent != m_inFlight->intent)
@@ -60,7 +71,7 @@ void LineService::refresh()
     const QString device = comm.portOpen() ? m_deviceOf(comm.commPort()) : QString();
     if (device == m_served) {
         // Commands waiting go as soon as the line allows, whatever told it.
-        if (!m_queue.empty())
+        if (!m_scheduler.isEmpty())
             scheduleDispatch();
         return;
     }
@@ -78,14 +89,12 @@ void LineService::refresh()
 void LineService::stopServing(const QString &why)
 {
     const QString failure = QStringLiteral("%1 while the command waited").arg(why);
-    while (!m_queue.empty()) {
-        const Request request = m_queue.front();
-        m_queue.pop_front();
-        refuse(request.client, request.body.id, failure);
-    }
+    for (const LineScheduler::Entry &waiting : m_scheduler.takeAll())
+        refuse(qobject_cast<LocalChannel *>(waiting.client), waiting.request.id, failure);
     if (m_inFlight) {
         const Request request = m_inFlight->request;
         m_inFlight.reset();
+        m_scheduler.finished();
         refuse(request.client, request.body.id, QStringLiteral("%1 during the command").arg(why));
     }
     const QList<LocalChannel *> clients = m_clients.keys();
@@ -148,7 +157,8 @@ void LineService::idled(LocalChannel *channel)
     const auto it = m_clients.find(channel);
     if (it == m_clients.end())
         return;
-    const bool busy = it->waiting > 0 || (m_inFlight && m_inFlight->request.client == channel);
+    const bool busy
+        = m_scheduler.waiting(channel) > 0 || (m_inFlight && m_inFlight->request.client == channel);
     if (busy) {
         it->idle->start();
         return;
@@ -220,16 +230,13 @@ void LineService::receive(LocalChannel *channel, const QByteArray &line)
         refuse(channel, id, wrong);
         return;
     }
-    int &waiting = m_clients[channel].waiting;
-    if (waiting >= kQueueLimit) {
+    if (!m_scheduler.add(channel, *body)) {
         refuse(channel, id,
                QStringLiteral("refused: %1 commands of this client wait already for %2")
                    .arg(kQueueLimit)
                    .arg(m_served));
         return;
     }
-    ++waiting;
-    m_queue.push_back({channel, *body});
     scheduleDispatch();
 }
 
@@ -238,7 +245,7 @@ void LineService::receive(LocalChannel *channel, const QByteArray &line)
 void LineService::gone(LocalChannel *channel)
 {
     m_clients.remove(channel);
-    std::erase_if(m_queue, [channel](const Request &r) { return r.client == channel; });
+    m_scheduler.remove(channel);
     if (m_inFlight && m_inFlight->request.client == channel) {
         m_inFlight->request.client = nullptr;
         if (m_inFlight->hold && !m_inFlight->released)
@@ -267,29 +274,14 @@ void LineService::dispatch()
 {
     m_dispatchDue = false;
     finishIfDone();
-    if (m_inFlight || m_queue.empty() || !m_console.settled() || !m_console.port().portOpen())
+    if (m_inFlight)
         return;
-    // A client's hold, and a command asked in the background, wait for the
-    // operator's hold to end; a single command goes between two of its ticks,
-    // and may pass them. Each client's commands keep their order.
-    const bool operatorHolds = m_console.repeating();
-    QSet<const LocalChannel *> waiting;
-    auto next = m_queue.begin();
-    for (; next != m_queue.end(); ++next) {
-        const bool waits
-            = operatorHolds
-              && (next->body.kind == lineprotocol::Request::Kind::Hold || next->body.background);
-        if (!waits && !waiting.contains(next->client.data()))
-            break;
-        waiting.insert(next->client.data());
-    }
-    if (next == m_queue.end())
-        return;
-    Request request = *next;
-    m_queue.erase(next);
-    if (const auto it = m_clients.find(request.client.data()); it != m_clients.end())
-        --it->waiting;
-    start(request);
+    // With nothing of a client's under way, a held button is the operator's.
+    const LineScheduler::Line line{m_console.settled() && m_console.port().portOpen(),
+                                   m_console.repeating()};
+    const std::optional<LineScheduler::Entry> next = m_scheduler.next(line);
+    if (next)
+        start({qobject_cast<LocalChannel *>(next->client), next->request});
 }
 
 void LineService::start(Request request)
@@ -314,6 +306,13 @@ void LineService::start(Request request)
     Q_ASSERT(intent == m_inFlight->intent);
     m_inFlight->calling = false;
     finishIfDone();
+}
+
+// Its turn is over: the hold ends as its time would end it.
+void LineService::cutHold()
+{
+    if (m_inFlight && m_inFlight->hold && !m_inFlight->released)
+        m_console.endHold(m_inFlight->intent);
 }
 
 void LineService::ended(const Outcome &outcome)
@@ -346,9 +345,18 @@ void LineService::finishIfDone()
     if (flight.hold && !flight.sentAny && flight.ended == 0) {
         m_inFlight->latest.result = Outcome::Result::LineFailed;
         m_inFlight->latest.failure = m_console.port().errorDescription();
+    } else if (flight.hold && m_scheduler.cutShort()) {
+        m_inFlight->latest.result = Outcome::Result::LineFailed;
+        m_inFlight->latest.failure
+            = QStringLiteral("the hold of %1 was cut short: others waited for %2, and a hold "
+                             "lasts %3 s at most then")
+                  .arg(QLatin1String(commands::findHold(flight.request.body.name)->readable),
+                       m_served)
+                  .arg(m_scheduler.holdTurn() / 1000.0);
     }
     const InFlight finished = std::move(*m_inFlight);
     m_inFlight.reset();
+    m_scheduler.finished();
     if (finished.request.client)
         send(finished.request.client,
              lineprotocol::encodeOutcome(finished.request.body.id, finished.latest));

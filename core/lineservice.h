@@ -2,12 +2,12 @@
 #pragma once
 
 #include "lineprotocol.h"
+#include "linescheduler.h"
 
 #include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,14 +24,17 @@ class LocalEndpoint;
 //
 // Clients speak the protocol of lineprotocol.h (LineClient is one). A command
 // marked "background" (a watch's polling) waits until the operator holds
-// nothing, and its reply stays off the STATUS line.
+// nothing, and its reply stays off the STATUS line. LineScheduler decides
+// whose command goes next: the clients take turns, and a client's hold ends
+// after LineScheduler::kHoldTurnMs when another client or the operator wants
+// the line, its outcome a line failure that says it was cut short.
 class LineService : public QObject
 {
     Q_OBJECT
 
 public:
     // Commands a client may have waiting; beyond, each is refused at once.
-    static constexpr int kQueueLimit = 16;
+    static constexpr int kQueueLimit = LineScheduler::kQueueLimit;
 
     // What one client may take of the console.
     struct Limits
@@ -45,6 +48,9 @@ public:
         qint64 heldBytes = 64 * 1024;
         // A connection with nothing asked and nothing under way is closed after it.
         int idleMs = 120000;
+        // A client's hold ends after it when another client or the operator
+        // wants the line.
+        int holdTurnMs = LineScheduler::kHoldTurnMs;
     };
 
     // `deviceOf(port)`: the device behind a port as the program was given it.
@@ -59,7 +65,7 @@ public:
     // Whose command of `intent` is: "pid 4242 (projector-ctl), uid 0" for a
     // client's under way; empty for the operator's.
     QString senderOf(quint64 intent) const;
-    void setLimits(const Limits &limits) { m_limits = limits; }
+    void setLimits(const Limits &limits);
 
 signals:
     // Serving the line failed (the console goes on without serving it), or a
@@ -86,7 +92,6 @@ private:
 
     struct Client
     {
-        int waiting = 0; // commands
         uint uid = 0;
         QTimer *idle = nullptr;
     };
@@ -102,6 +107,7 @@ private:
     void scheduleDispatch();
     void dispatch();
     void start(Request request);
+    void cutHold();
     void ended(const Outcome &outcome);
     void holdReleased();
     void finishIfDone();
@@ -114,7 +120,7 @@ private:
     QString m_served;
     Limits m_limits;
     QHash<LocalChannel *, Client> m_clients;
-    std::deque<Request> m_queue;
+    LineScheduler m_scheduler;
     std::optional<InFlight> m_inFlight;
     QTimer m_poll;
     bool m_dispatchDue = false;

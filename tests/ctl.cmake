@@ -12,6 +12,9 @@ target_compile_definitions(tst_trafficlog PRIVATE
     PROJECTOR_CONSOLE_PATH="$<TARGET_FILE:projector-console>")
 add_dependencies(tst_trafficlog projector-ctl projector-console)
 console_add_test(tst_rxlines SOURCES tst_rxlines.cpp LIBS console_core)
+# Whose request goes next on a served line, on a clock the test moves.
+console_add_test(tst_linescheduler SOURCES tst_linescheduler.cpp support/manualclock.h
+    LIBS console_core)
 # The window serving its line to projector-ctl run as separate programs.
 add_executable(tst_lineservice tst_lineservice.cpp support/answeringfarend.h
     ${CONSOLE_TEST_SUPPORT})
@@ -28,7 +31,7 @@ set(LINESERVICE_TRUST impostorRefused unsafePlaceNotServed squatReplaced secondC
 add_test(NAME tst_lineservice COMMAND tst_lineservice clientBesideOperator users
     clientWaitsForOwedReply twoClientsAtOnce clientBetweenHoldTicks clientHolds
     operatorPressesDuringClientHold clientKilledMidCommand floodRefused consoleKilledMidCommand
-    watchWaitsForOperatorsHold clientGoneMidHoldEndsIt)
+    watchWaitsForOperatorsHold clientGoneMidHoldEndsIt holdCutForAnotherClient)
 add_test(NAME tst_lineservice_trust COMMAND tst_lineservice ${LINESERVICE_TRUST})
 set_tests_properties(tst_lineservice tst_lineservice_trust PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)

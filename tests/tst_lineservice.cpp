@@ -41,6 +41,8 @@ private slots:
     void consoleKilledMidCommand();
     void watchWaitsForOperatorsHold();
     void clientGoneMidHoldEndsIt();
+    void holdCutForAnotherClient_data();
+    void holdCutForAnotherClient();
     void impostorRefused_data();
     void impostorRefused();
     void unsafePlaceNotServed_data();
@@ -558,6 +560,45 @@ void LineServiceTest::clientGoneMidHoldEndsIt()
     QTest::qWait(800);
     QVERIFY2(m_farEnd->texts().size() <= ticks + 1, m_farEnd->texts().join(' '));
     QVERIFY(!m_window.window->console().repeating());
+}
+
+void LineServiceTest::holdCutForAnotherClient_data()
+{
+    QTest::addColumn<bool>("byOperator");
+    QTest::newRow("another client's STATUS") << false;
+    QTest::newRow("the operator's STATUS") << true;
+}
+
+// A long hold ends at its turn once somebody else wants the line, and says so.
+void LineServiceTest::holdCutForAnotherClient()
+{
+    QFETCH(bool, byOperator);
+    constexpr int kTurnMs = 600;
+    LineService::Limits limits;
+    limits.holdTurnMs = kTurnMs;
+    m_service->setLimits(limits);
+    QElapsedTimer clock;
+    clock.start();
+    QProcess &holder = ctl({QStringLiteral("--json"), QStringLiteral("--hold"),
+                            QStringLiteral("8000"), QStringLiteral("VOL +")});
+    QTRY_COMPARE(m_farEnd->texts().size(), 2);
+    if (byOperator) {
+        m_window.click(QStringLiteral("Command44"));
+    } else {
+        QProcess &other = ctl({QStringLiteral("STATUS")});
+        QVERIFY(finish(other));
+        QCOMPARE(other.exitCode(), 0);
+    }
+    QVERIFY(finish(holder));
+    const qint64 held = clock.elapsed();
+    QVERIFY2(held < kTurnMs + 1500, qPrintable(QStringLiteral("held %1 ms").arg(held)));
+    QCOMPARE(holder.exitCode(), 3);
+    QVERIFY2(holder.readAllStandardError().contains("the hold of VOL + was cut short"),
+             m_farEnd->texts().join(' '));
+    QCOMPARE(jsonLines(holder).value(0).value("result").toString(), QStringLiteral("line-failed"));
+    const QByteArrayList texts = m_farEnd->texts();
+    QCOMPARE(texts.count("CR0"), 1);
+    QVERIFY2(texts.count("C09") <= kTurnMs / 250 + 2, texts.join(' '));
 }
 
 // Answers every request with a made-up "answered", and prints what it got.

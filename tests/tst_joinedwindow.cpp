@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/devicechooser.h"
+#include "app/portdevices.h"
+#include "support/answeringfarend.h"
+#include "support/consolewindow.h"
+#include "support/gatewayrig.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+
+#include <algorithm>
+
+// The window started on a device that projector-gateway holds joins the
+// gateway's line: the operator's clicks, manual entry and holds go through the
+// gateway to the far end (a pseudo-terminal the test plays), the traffic lines
+// read as on a line of the window's own, and the gateway's PJLink clients go
+// on being answered.
+class JoinedWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void operatorThroughGateway_data();
+    void operatorThroughGateway();
+    void holdKeepsItsRateBesidePjlinkClients();
+
+private:
+    QString typeIntoBox(const QString &text);
+
+    std::unique_ptr<QTemporaryDir> m_runtime;
+    std::unique_ptr<AnsweringFarEnd> m_farEnd;
+    std::unique_ptr<GatewayProcess> m_gateway;
+    std::unique_ptr<PortDevices> m_ports;
+    ConsoleWindow m_window;
+};
+
+void JoinedWindowTest::init()
+{
+    // The endpoints of this test, out of every other program's reach; the
+    // gateway started here serves its line in the same place.
+    m_runtime = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_runtime->isValid());
+    qputenv("PROJECTOR_CONSOLE_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+    m_farEnd = std::make_unique<AnsweringFarEnd>();
+    QVERIFY(m_farEnd->isValid());
+    m_gateway = std::make_unique<GatewayProcess>();
+    QString said;
+    QVERIFY2(m_gateway->start({"--line", m_farEnd->slavePath()}, 4, &said), qPrintable(said));
+
+    m_ports = std::make_unique<PortDevices>();
+    m_ports->overrideForThisRun(1, m_farEnd->slavePath());
+    m_window.start(m_ports->lines());
+    m_window.openFullView();
+    new DeviceChooser(*m_window.window, *m_ports);
+    QVERIFY(m_window.warnings.isEmpty());
+    QVERIFY(probe(*m_window.window).comm().portOpen());
+}
+
+void JoinedWindowTest::cleanup()
+{
+    m_window.window.reset();
+    m_ports.reset();
+    m_gateway.reset();
+    m_farEnd.reset();
+    m_runtime.reset();
+}
+
+QString JoinedWindowTest::typeIntoBox(const QString &text)
+{
+    if (!m_window.clickVisible(QStringLiteral("Text1")))
+        return QStringLiteral("no box");
+    auto *box = m_window.control<QLineEdit>(QStringLiteral("Text1"));
+    QTest::keyClicks(box, text);
+    return box->text();
+}
+
+void JoinedWindowTest::operatorThroughGateway_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("typed"); // empty: click the button
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("status");
+
+    QTest::newRow("STATUS, single projector")
+        << "Option3" << "" << "Command44" << QByteArray("CR0\r") << QByteArray("80\r")
+        << " Stand by";
+    QTest::newRow("STATUS, projector 002")
+        << "Option6" << "" << "Command44" << QByteArray("A002CR0\r") << QByteArray("80\r")
+        << " Stand by";
+    QTest::newRow("manual entry, projector 001")
+        << "Option5" << "CR3" << "Command95" << QByteArray("A001CR3\r")
+        << QByteArray("12345\r") << " 1 2 3 4 5 CR  Hour Use";
+    QTest::newRow("POWER ON, all projectors")
+        << "Option4" << "" << "Command17" << QByteArray("AFFFC00\r") << QByteArray() << "";
+}
+
+void JoinedWindowTest::operatorThroughGateway()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, typed);
+    QFETCH(QString, button);
+    QFETCH(QByteArray, sent);
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, status);
+
+    // The port panel says who holds the line.
+    const QString gateway
+        = QStringLiteral("pid %1 (projector-gateway)").arg(m_gateway->process().processId());
+    QVERIFY2(m_ports->holder(1).startsWith(gateway), qPrintable(m_ports->holder(1)));
+    const QString tip = m_window.control(QStringLiteral("Option1"))->toolTip();
+    QVERIFY2(tip.contains(QStringLiteral("held by ") + gateway), qPrintable(tip));
+
+    QVERIFY(m_window.clickVisible(address));
+    if (!typed.isEmpty())
+        QCOMPARE(typeIntoBox(typed), typed);
+    QSignalSpy statusShown(&m_window.window->console(), &Console::statusChanged);
+    QVERIFY(m_window.clickVisible(button));
+    QCOMPARE(m_window.txd(), plainTrace(sent));
+    QTRY_COMPARE(m_farEnd->texts().value(m_farEnd->texts().size() - 1), sent.chopped(1));
+    QTRY_COMPARE(m_window.rxd(), reply.isEmpty() ? QString() : plainTrace(reply));
+    if (!status.isEmpty())
+        QTRY_COMPARE(m_window.statusLine(), status);
+    else
+        QVERIFY(!QTest::qWaitFor([&] { return !statusShown.isEmpty(); }, 600));
+    QVERIFY(m_window.warnings.isEmpty());
+}
+
+// VOL + held for two seconds while twenty PJLink clients poll the four
+// projectors through the same gateway: its ticks reach the far end every
+// 250 ms, and every client's query is answered (the far end is in stand-by).
+void JoinedWindowTest::holdKeepsItsRateBesidePjlinkClients()
+{
+    PjlinkClients clients;
+    const QString problem = clients.install();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QStringList ports;
+    for (int projector = 1; projector <= 4; ++projector)
+        ports << QString::number(m_gateway->port(projector));
+    constexpr int kClients = 20, kSeconds = 3;
+    QProcess load;
+    load.start(QStringLiteral("node"),
+               {QStringLiteral(GATEWAY_TEST_DIR "/pjlink-load.js"), clients.path({}), "127.0.0.1",
+                ports.join(u','), QString::number(kClients), QString::number(kSeconds),
+                "getPowerState"});
+    QVERIFY(load.waitForStarted());
+
+    QVERIFY(m_window.clickVisible(QStringLiteral("Option5")));
+    QTest::qWait(300);
+    m_window.press(QStringLiteral("Command1")); // VOL +
+    QTest::qWait(2000);
+    m_window.release(QStringLiteral("Command1"));
+
+    // The far end answers from this event loop: it runs until the clients end.
+    QTRY_COMPARE_WITH_TIMEOUT(load.state(), QProcess::NotRunning, (kSeconds + 4) * 1000);
+    const QJsonArray answers = PjlinkClients::results(load);
+    QVERIFY(answers.size() >= kClients * kSeconds);
+    for (const QJsonValue &answer : answers) {
+        QVERIFY2(answer["error"].isNull(), qPrintable(answer["error"].toString()));
+        QCOMPARE(answer["result"].toInt(-1), 0); // stand-by
+    }
+    QList<double> ticks;
+    for (const AnsweringFarEnd::Command &command : m_farEnd->commands()) {
+        if (command.text == "A001C09")
+            ticks << command.ms;
+    }
+    // 2 s of holding: the press's command and eight ticks.
+    QVERIFY2(ticks.size() >= 8 && ticks.size() <= 10, qPrintable(QString::number(ticks.size())));
+    const double meanMs = (ticks.last() - ticks.first()) / (ticks.size() - 1);
+    double worstMs = 0;
+    for (qsizetype i = 1; i < ticks.size(); ++i)
+        worstMs = std::max(worstMs, std::abs(ticks[i] - ticks[i - 1] - 250));
+    qInfo("VOL + through the gateway: %lld ticks, every %.1f ms on average, the farthest "
+          "%.1f ms from 250",
+          qlonglong(ticks.size()), meanMs, worstMs);
+    QVERIFY2(std::abs(meanMs - 250) <= 250 * 0.05, qPrintable(QString::number(meanMs)));
+
+    QVERIFY(m_window.warnings.isEmpty());
+}
+
+QTEST_MAIN(JoinedWindowTest)
+#include "tst_joinedwindow.moc"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "backgroundfonts.h"
 #include "core/endsignals.h"
 #include "core/lineservice.h"
 #include "core/trafficlog.h"
-#include "backgroundfonts.h"
 #include "devicechooser.h"
 #include "largebuffers.h"
 #include "layoutdesign.h"

@@ -35,35 +35,60 @@ bool JoinedLine::open(const SerialSettings &settings)
                       .arg(m_holder, m_device);
         return false;
     }
-    m_client = std::make_unique<LineClient>(std::move(m_channel), m_device,
-                                            settingsText(settings));
-    m_client->setTrafficTold(true);
-    connectClient();
+    m_settings = settingsText(settings);
+    join(std::move(m_channel));
     m_open = true;
     m_unsent.clear();
     m_received.clear();
     return true;
 }
 
-void JoinedLine::connectClient()
+void JoinedLine::join(std::unique_ptr<LocalChannel> channel)
 {
+    m_client = std::make_unique<LineClient>(std::move(channel), m_device, m_settings);
+    m_client->setTrafficTold(true);
+    m_waiting = 0;
+    m_joined.start();
     connect(m_client.get(), &LineClient::arrived, this, [this](const QString &characters) {
         m_received += characters.toLatin1();
         emit readyRead();
     });
     // A command the holder refused (another speed, too many waiting) is told;
     // the line stays the holder's and open.
+    // Those cut short by the end of the connection stay counted for gone().
     connect(m_client.get(), &LineClient::outcome, this, [this](const Outcome &outcome) {
-        if (m_open && outcome.result == Outcome::Result::LineFailed && m_client->isOpen())
+        if (!m_client->isOpen())
+            return;
+        --m_waiting;
+        if (m_open && outcome.result == Outcome::Result::LineFailed)
             emit warning(QStringLiteral("%1 did not send %2: %3")
                              .arg(m_holder, outcome.name, outcome.failure));
     });
-    connect(m_client.get(), &LineClient::gone, this, [this](const QString &why) {
-        if (!std::exchange(m_open, false))
+    connect(m_client.get(), &LineClient::gone, this, &JoinedLine::gone);
+}
+
+// A holder lets a connection go that asked nothing for long: the same holder,
+// still serving, is joined again at once. Any other end of the connection
+// loses the line.
+void JoinedLine::gone(const QString &why)
+{
+    if (!m_open)
+        return;
+    if (m_waiting == 0 && m_joined.elapsed() >= kRejoinAfterMs) {
+        LocalChannel::Reached reached = LocalChannel::reach(m_device);
+        if (reached.reach == LocalChannel::Reach::Served && reached.channel->peer() == m_holder) {
+            // It is telling of its end right now.
+            m_client->disconnect(this);
+            m_client.release()->deleteLater();
+            join(std::move(reached.channel));
             return;
-        m_error = why;
-        emit lost(QStringLiteral("%1, which held %2, let it go: %3").arg(m_holder, m_device, why));
-    });
+        }
+    }
+    m_open = false;
+    m_error = why;
+    emit lost(m_waiting == 0
+                  ? QStringLiteral("%1 no longer serves %2").arg(m_holder, m_device)
+                  : QStringLiteral("%1 stopped serving %2: %3").arg(m_holder, m_device, why));
 }
 
 void JoinedLine::close()
@@ -86,7 +111,8 @@ bool JoinedLine::applySettings(const SerialSettings &settings)
         m_error = QStringLiteral("the port is not open");
         return false;
     }
-    m_client->setSettings(settingsText(settings));
+    m_settings = settingsText(settings);
+    m_client->setSettings(m_settings);
     return true;
 }
 
@@ -111,6 +137,7 @@ bool JoinedLine::write(const QByteArray &bytes)
             text.remove(0, asked.address.size());
         }
         m_client->sendText(text, asked);
+        ++m_waiting;
     }
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include "link/commline.h"
 
+#include <QElapsedTimer>
 #include <memory>
 
 class LineClient;
@@ -39,11 +40,19 @@ public:
     static QString settingsText(const SerialSettings &settings);
 
 private:
-    void connectClient();
+    // A connection the holder let go sooner than this after joining is not
+    // joined again: the holder refuses it.
+    static constexpr int kRejoinAfterMs = 1000;
+
+    void join(std::unique_ptr<LocalChannel> channel);
+    void gone(const QString &why);
 
     std::unique_ptr<LocalChannel> m_channel; // until opened
     std::unique_ptr<LineClient> m_client;
     QString m_device, m_holder, m_error;
+    QString m_settings;
+    int m_waiting = 0; // commands sent and not yet ended
+    QElapsedTimer m_joined;
     QByteArray m_unsent, m_received;
     bool m_open = false;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/devicechooser.h"
 #include "app/portdevices.h"
+#include "core/lineservice.h"
 #include "support/answeringfarend.h"
 #include "support/consolewindow.h"
 #include "support/gatewayrig.h"
@@ -25,6 +26,9 @@ private slots:
     void operatorThroughGateway_data();
     void operatorThroughGateway();
     void holdKeepsItsRateBesidePjlinkClients();
+    void otherSpeedNotSent();
+    void holderEndsLineLost();
+    void idleConnectionJoinedAgain();
 
 private:
     QString typeIntoBox(const QString &text);
@@ -86,16 +90,22 @@ void JoinedWindowTest::operatorThroughGateway_data()
     QTest::addColumn<QString>("status");
 
     QTest::newRow("STATUS, single projector")
-        << "Option3" << "" << "Command44" << QByteArray("CR0\r") << QByteArray("80\r")
-        << " Stand by";
+        << "Option3"
+        << ""
+        << "Command44" << QByteArray("CR0\r") << QByteArray("80\r") << " Stand by";
     QTest::newRow("STATUS, projector 002")
-        << "Option6" << "" << "Command44" << QByteArray("A002CR0\r") << QByteArray("80\r")
-        << " Stand by";
+        << "Option6"
+        << ""
+        << "Command44" << QByteArray("A002CR0\r") << QByteArray("80\r") << " Stand by";
     QTest::newRow("manual entry, projector 001")
-        << "Option5" << "CR3" << "Command95" << QByteArray("A001CR3\r")
-        << QByteArray("12345\r") << " 1 2 3 4 5 CR  Hour Use";
+        << "Option5"
+        << "CR3"
+        << "Command95" << QByteArray("A001CR3\r") << QByteArray("12345\r")
+        << " 1 2 3 4 5 CR  Hour Use";
     QTest::newRow("POWER ON, all projectors")
-        << "Option4" << "" << "Command17" << QByteArray("AFFFC00\r") << QByteArray() << "";
+        << "Option4"
+        << ""
+        << "Command17" << QByteArray("AFFFC00\r") << QByteArray() << "";
 }
 
 void JoinedWindowTest::operatorThroughGateway()
@@ -179,6 +189,68 @@ void JoinedWindowTest::holdKeepsItsRateBesidePjlinkClients()
     QVERIFY2(std::abs(meanMs - 250) <= 250 * 0.05, qPrintable(QString::number(meanMs)));
 
     QVERIFY(m_window.warnings.isEmpty());
+}
+
+// The gateway holds the line at 19200: a command at 9600 does not go out, and
+// the window says why.
+void JoinedWindowTest::otherSpeedNotSent()
+{
+    QSignalSpy told(&m_window.window->console(), &Console::lineWarning);
+    m_window.click(QStringLiteral("Command33")); // the port panel
+    m_window.choose(QStringLiteral("Option10")); // 9600
+    QCOMPARE(probe(*m_window.window).comm().settings(), QStringLiteral("9600,N,8,1"));
+    m_window.click(QStringLiteral("Command33"));
+    QVERIFY(m_window.clickVisible(QStringLiteral("Command44"))); // STATUS
+    QTRY_COMPARE(told.size(), 1);
+    const QString warning = told.value(0).value(0).toString();
+    QVERIFY2(warning.contains(QStringLiteral("projector-gateway"))
+                 && warning.contains(QStringLiteral("at 19200,N,8,1, not at 9600,N,8,1")),
+             qPrintable(warning));
+    QVERIFY(!m_farEnd->texts().contains("CR0"));
+}
+
+// The gateway ends: the window tells that the line is lost, and who let it go.
+void JoinedWindowTest::holderEndsLineLost()
+{
+    QSignalSpy lost(&m_window.window->console(), &Console::lineLost);
+    QTest::qWait(1100); // long enough joined to be joined again, were the gateway there
+    m_gateway->stop();
+    QTRY_COMPARE(lost.size(), 1);
+    const QString description = lost.value(0).value(0).toString();
+    QVERIFY2(description.contains(QStringLiteral("projector-gateway")), qPrintable(description));
+    QVERIFY(!probe(*m_window.window).comm().portOpen());
+}
+
+// Another window holds a line and lets a connection go that asks nothing for
+// a while: the window that joined it joins it again and goes on as before.
+void JoinedWindowTest::idleConnectionJoinedAgain()
+{
+    AnsweringFarEnd farEnd;
+    QVERIFY(farEnd.isValid());
+    const QString device = farEnd.slavePath();
+    ConsoleWindow holder;
+    holder.devices[1] = device;
+    holder.start(false);
+    LineService service(holder.window->console(), [device](int) { return device; });
+    LineService::Limits limits;
+    limits.idleMs = 1200;
+    service.setLimits(limits);
+    service.refresh();
+
+    PortDevices ports;
+    ports.overrideForThisRun(1, device);
+    ConsoleWindow joined;
+    joined.start(ports.lines());
+    joined.openFullView();
+    QVERIFY2(ports.holder(1).startsWith(
+                 QStringLiteral("pid %1 ").arg(QCoreApplication::applicationPid())),
+             qPrintable(ports.holder(1)));
+    QSignalSpy lost(&joined.window->console(), &Console::lineLost);
+    QTest::qWait(1500);
+    QVERIFY(joined.clickVisible(QStringLiteral("Command44"))); // STATUS
+    QTRY_COMPARE(joined.statusLine(), QStringLiteral(" Stand by"));
+    QCOMPARE(farEnd.texts(), QByteArrayList{"CR0"});
+    QCOMPARE(lost.size(), 0);
 }
 
 QTEST_MAIN(JoinedWindowTest)

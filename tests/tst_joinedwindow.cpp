@@ -29,6 +29,7 @@ private slots:
     void otherSpeedNotSent();
     void holderEndsLineLost();
     void idleConnectionJoinedAgain();
+    void programLeavesTheServingToTheGateway();
 
 private:
     QString typeIntoBox(const QString &text);
@@ -251,6 +252,33 @@ void JoinedWindowTest::idleConnectionJoinedAgain()
     QTRY_COMPARE(joined.statusLine(), QStringLiteral(" Stand by"));
     QCOMPARE(farEnd.texts(), QByteArrayList{"CR0"});
     QCOMPARE(lost.size(), 0);
+}
+
+// projector-console itself, started on the gateway's line, joins it and
+// serves nothing of its own: projector-ctl goes through the gateway while the
+// window runs and after it has ended.
+void JoinedWindowTest::programLeavesTheServingToTheGateway()
+{
+    const QString device = m_farEnd->slavePath();
+    QProcess console;
+    console.start(QStringLiteral(PROJECTOR_CONSOLE_PATH),
+                  {"--com1", device, "-platform", "offscreen"});
+    QVERIFY(console.waitForStarted());
+    QTest::qWait(1000);
+    for (const bool windowRuns : {true, false}) {
+        QProcess ctl;
+        ctl.start(QStringLiteral(PROJECTOR_CTL_PATH), {"--line", device, "STATUS"});
+        QTRY_COMPARE_WITH_TIMEOUT(ctl.state(), QProcess::NotRunning, 5000);
+        QCOMPARE(ctl.exitCode(), 0);
+        QCOMPARE(ctl.readAllStandardOutput(),
+                 QByteArray("TXD C R 0 CR \nRXD 8 0 CR \nSTATUS Stand by\n"));
+        if (windowRuns) {
+            console.terminate();
+            QTRY_COMPARE_WITH_TIMEOUT(console.state(), QProcess::NotRunning, 5000);
+        }
+    }
+    const QByteArray said = console.readAllStandardError();
+    QVERIFY2(!said.contains("serve"), said.constData());
 }
 
 QTEST_MAIN(JoinedWindowTest)

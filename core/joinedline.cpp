@@ -54,8 +54,8 @@ void JoinedLine::join(std::unique_ptr<LocalChannel> channel)
         emit readyRead();
     });
     // A command the holder refused (another speed, too many waiting) is told;
-    // the line stays the holder's and open.
-    // Those cut short by the end of the connection stay counted for gone().
+    // the line stays the holder's and open. Those cut short by the end of the
+    // connection stay counted, for gone() to tell.
     connect(m_client.get(), &LineClient::outcome, this, [this](const Outcome &outcome) {
         if (!m_client->isOpen())
             return;

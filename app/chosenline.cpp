@@ -12,16 +12,19 @@ QString ChosenLine::deviceName() const
 
 bool ChosenLine::open(const SerialSettings &settings)
 {
-    const QString device = m_chosen();
-    if (!m_line || device != m_device) {
-        m_line = m_make(device);
-        m_device = device;
-        connect(m_line.get(), &CommLine::readyRead, this, &CommLine::readyRead);
-        connect(m_line.get(), &CommLine::lost, this, &CommLine::lost);
-        connect(m_line.get(), &CommLine::warning, this, &CommLine::warning);
-        connect(m_line.get(), &CommLine::opened, this, &CommLine::opened);
-        connect(m_line.get(), &CommLine::openFailed, this, &CommLine::openFailed);
+    // Made anew each time: whether a program serves the device may have
+    // changed since. The line before may be telling of its end right now.
+    if (m_line) {
+        m_line->disconnect(this);
+        m_line->close();
+        m_line.release()->deleteLater();
     }
+    m_line = m_make(m_chosen());
+    connect(m_line.get(), &CommLine::readyRead, this, &CommLine::readyRead);
+    connect(m_line.get(), &CommLine::lost, this, &CommLine::lost);
+    connect(m_line.get(), &CommLine::warning, this, &CommLine::warning);
+    connect(m_line.get(), &CommLine::opened, this, &CommLine::opened);
+    connect(m_line.get(), &CommLine::openFailed, this, &CommLine::openFailed);
     return m_line->open(settings);
 }
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 // The line behind a port whose device the operator may change: each opening
-// opens the device chosen at that moment, made anew when the choice changed.
+// opens the device chosen at that moment, on a line made anew.
 class ChosenLine : public CommLine
 {
     Q_OBJECT
@@ -32,6 +32,5 @@ public:
 private:
     Chosen m_chosen;
     Maker m_make;
-    QString m_device; // what m_line was made for
     std::unique_ptr<CommLine> m_line;
 };

@@ -186,8 +186,10 @@ void DeviceChooser::describePorts()
     QStringList ports;
     const QList<SerialDevice> present = serialDevices(m_byIdDir);
     for (int port : {1, 2}) {
-        const QString text
+        QString text
             = QStringLiteral("COM%1: %2").arg(port).arg(describe(m_devices.device(port), present));
+        if (const QString holder = m_devices.holder(port); !holder.isEmpty())
+            text += QStringLiteral(", held by %1 and joined as its client").arg(holder);
         auto *option = m_window.control<QRadioButton>(optionName(port));
         option->setToolTip(text + QStringLiteral("\nRight-click to choose the device."));
         option->setAccessibleDescription(text);

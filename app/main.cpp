@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "backgroundfonts.h"
 #include "core/endsignals.h"
 #include "core/lineservice.h"
 #include "core/trafficlog.h"
-#include "backgroundfonts.h"
 #include "devicechooser.h"
 #include "largebuffers.h"
 #include "layoutdesign.h"
@@ -198,8 +198,11 @@ int main(int argc, char *argv[])
         window.control<QPushButton>(QStringLiteral("Command16"))->click();
         closeModal.start();
     });
-    // The line the window holds is served to projector-ctl on this computer.
-    LineService service(window.console(), [&ports](int port) { return ports.device(port); });
+    // The line the window holds is served to projector-ctl on this computer;
+    // a line it joined is its holder's to serve.
+    LineService service(window.console(), [&ports](int port) {
+        return ports.holder(port).isEmpty() ? ports.device(port) : QString();
+    });
     log.setSenderOf([&service](quint64 intent) { return service.senderOf(intent); });
     QObject::connect(&service, &LineService::problem, &app, &tell);
     window.Form_Load();

@@ -2,6 +2,8 @@
 #include "portdevices.h"
 
 #include "chosenline.h"
+#include "core/joinedline.h"
+#include "link/localendpoint.h"
 #include "sim/anyline.h"
 
 #include <QSettings>
@@ -63,6 +65,33 @@ MSComm::LineFactory PortDevices::lines()
     return [this](int port) -> std::unique_ptr<CommLine> {
         if (port != 1 && port != 2)
             return nullptr;
-        return std::make_unique<ChosenLine>([this, port] { return device(port); }, makeLine);
+        return std::make_unique<ChosenLine>([this, port] { return device(port); },
+                                            [this, port](const QString &device) {
+                                                QString holder;
+                                                auto line = joinOrOpen(device, &holder);
+                                                if (std::exchange(m_holders.at(port - 1), holder)
+                                                    != holder)
+                                                    emit changed(port);
+                                                return line;
+                                            });
     };
+}
+
+QString PortDevices::holder(int port) const
+{
+    return m_holders.at(port - 1);
+}
+
+std::unique_ptr<CommLine> PortDevices::joinOrOpen(const QString &device, QString *holder)
+{
+    LocalChannel::Reached reached = LocalChannel::reach(device);
+    if (reached.reach != LocalChannel::Reach::Served) {
+        if (holder)
+            holder->clear();
+        return makeLine(device);
+    }
+    auto joined = std::make_unique<JoinedLine>(std::move(reached.channel), device);
+    if (holder)
+        *holder = joined->holder();
+    return joined;
 }

@@ -43,6 +43,8 @@ public:
 
     // Whether the traffic of this client's own commands is told (transmitted, arrived).
     void setTrafficTold(bool told) { m_traffic = told; }
+    // The settings the client expects the line at, from its next intent on.
+    void setSettings(const QString &settings) { m_settings = settings; }
     bool isOpen() const;
     void close();
     QString device() const { return m_device; }

@@ -20,3 +20,13 @@ add_test(NAME gateway_unit_verify
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/gateway/verify-unit.sh
         ${PROJECT_SOURCE_DIR}/packaging/systemd/projector-gateway.service
         $<TARGET_FILE:projector-gateway>)
+
+# The window joins the line the gateway holds.
+console_add_test(tst_joinedwindow SOURCES tst_joinedwindow.cpp support/answeringfarend.h
+    support/consolewindow.h support/gatewayrig.h LIBS console_window Qt6::Network)
+target_compile_definitions(tst_joinedwindow PRIVATE
+    PROJECTOR_GATEWAY_PATH="$<TARGET_FILE:projector-gateway>"
+    PROJECTOR_CONSOLE_PATH="$<TARGET_FILE:projector-console>"
+    PROJECTOR_CTL_PATH="$<TARGET_FILE:projector-ctl>"
+    GATEWAY_TEST_DIR="${CMAKE_CURRENT_SOURCE_DIR}/gateway")
+add_dependencies(tst_joinedwindow projector-gateway projector-console projector-ctl)

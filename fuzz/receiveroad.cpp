@@ -2,8 +2,9 @@
 // Bytes from the line through the serial component into the receive buffer, the RXD
 // line and the decoders, with transmissions, reply-window and display-hold ticks,
 // address changes and a lost line mixed in. Checked against a model of the buffer:
-// the RXD line is always the trace of what arrived in the current reply window, the
-// STATUS line what the decoders make of the reply to the latest command.
+// the RXD line is always the trace of what arrived in the current reply window, noise
+// included, the STATUS line what the decoders make of the reply to the latest command,
+// which never begins with noise.
 #include "check.h"
 #include "forms.h"
 #include "input.h"
@@ -15,6 +16,7 @@
 
 #include "link/trace.h"
 #include "status/decoders.h"
+#include "status/values.h"
 
 namespace fuzz::receiveroad {
 
@@ -159,6 +161,9 @@ void checkArrival(Console &c, const Shown &before, const QByteArray &bytes, QStr
     FUZZ_CHECK(!sinceSent || sinceSent->contains(reply),
                QStringLiteral("reply %1 did not arrive after %2")
                    .arg(shown(reply), shown(after.sendText)));
+    // Noise before a reply is no part of it.
+    FUZZ_CHECK(reply.isEmpty() || !status::beginsNoReply(reply.front()),
+               QStringLiteral("reply %1 begins with noise").arg(shown(reply)));
     if (after.status != before.status) {
         const QString replyTrace = ::trace(reply);
         const std::optional<QString> decoded

@@ -61,6 +61,8 @@ RemoteSession::Result RemoteSession::run(const Job &job)
     if (m_channel->isOpen())
         m_loop.exec();
     Result result;
+    result.outcome.milliseconds = clock.elapsed();
+    // The console's time counts from when the command went out on its line.
     if (m_result) {
         result = *m_result;
     } else if (m_channel->isOpen()) {
@@ -77,7 +79,6 @@ RemoteSession::Result RemoteSession::run(const Job &job)
                   .arg(m_line);
     }
     result.outcome.name = job.command;
-    result.outcome.milliseconds = clock.elapsed();
     return result;
 }
 

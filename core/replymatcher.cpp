@@ -11,6 +11,15 @@ bool isTerminator(QChar c)
     return c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
+// A status byte that reads only by its bits, having no row in the table.
+bool readsByBits(std::optional<status::Query> query, QStringView reply)
+{
+    if (query != status::Query::Power)
+        return false;
+    const auto value = status::readValue(*query, reply);
+    return value && std::holds_alternative<status::PowerBits>(*value);
+}
+
 } // namespace
 
 QStringView ReplyMatcher::body(const QString &reply)
@@ -59,33 +68,37 @@ void ReplyMatcher::windowEnded(qint64 nowMs)
 
 // The commands the reply in progress may answer: per projector the oldest owed
 // one sent before the reply began whose forms it fits, and the latest command's
-// late reply.
+// late reply. A status byte the table has no row for fits STATUS only where no
+// later command of that projector has it as a code of its own.
 QList<ReplyMatcher::Fitting> ReplyMatcher::fitting(bool complete, qint64 nowMs) const
 {
     const QStringView reply = body(m_reply);
     QList<Fitting> fits;
-    QStringList owing;    // projectors owing a reply to a command sent before it
-    QStringList answered; // projectors whose command it fits
+    QStringList owing; // projectors owing a reply to a command sent before it
     for (const Owed &owed : m_owed) {
         const QString &projector = owed.command.projector;
         if (owed.command.id > m_replyAfter || !owedAt(owed, nowMs))
             continue;
         if (!owing.contains(projector))
             owing << projector;
-        if (answered.contains(projector))
-            continue;
         const status::Fit fit = status::fit(owed.command.query, reply, complete);
-        if (fit != status::Fit::No) {
-            answered << projector;
-            fits.append({owed.command.id, fit == status::Fit::Whole});
-        }
+        if (fit == status::Fit::No)
+            continue;
+        const Fitting fitting{owed.command.id, projector, fit == status::Fit::Whole,
+                              readsByBits(owed.command.query, reply)};
+        const auto chosen = std::find_if(
+            fits.begin(), fits.end(), [&](const Fitting &f) { return f.projector == projector; });
+        if (chosen == fits.end())
+            fits.append(fitting);
+        else if (chosen->byBits && fitting.whole && !fitting.byBits)
+            *chosen = fitting;
     }
     const bool late = m_latest.owed && !m_latestAnswered && m_replyAfter == m_latest.id
                       && !owing.contains(m_latest.projector);
     if (late) {
         const status::Fit fit = status::fit(m_latest.query, reply, complete);
         if (fit != status::Fit::No)
-            fits.append({m_latest.id, fit == status::Fit::Whole});
+            fits.append({m_latest.id, m_latest.projector, fit == status::Fit::Whole, false});
     }
     return fits;
 }

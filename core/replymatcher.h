@@ -32,8 +32,10 @@
 // them, so a reply can only answer, for each projector, the oldest owed command
 // sent before the reply began whose reply forms it fits (status::fit); the
 // projector skipped the ones before that, which settle as silent once it
-// answers. When the reply fits none it answers none; when it fits commands of
-// different projectors, nothing tells which, and it answers none. A reply that
+// answers. A status byte the table has no row for (read by its bits) is the
+// weakest fit: where a later command of the projector has it as a code of its
+// own ("11", a reversal), it answers that command. When the reply fits none it answers none; when
+// it fits commands of different projectors, nothing tells which, and it answers none. A reply that
 // begins after the latest command, once that command is no longer owed and
 // still unanswered, is its late reply. Replies carry no address: a late reply
 // that has the form of the next command's reply as well (a status byte "00"
@@ -120,7 +122,9 @@ private:
     struct Fitting
     {
         quint64 command;
-        bool whole; // reads already, not only begins a reply
+        QString projector;
+        bool whole;  // reads already, not only begins a reply
+        bool byBits; // a status byte the table has no row for
     };
     QList<Fitting> fitting(bool complete, qint64 nowMs) const;
     Owed *find(quint64 command);

@@ -59,9 +59,9 @@ void tst_ReplyRule::rule_data()
         << QStringList{"0 send 1 A001 2000 CF IMAGE CINEMA", "300 send 2 A002 500 CR3",
                        "350 recv 12345\r", "400 recv \x06\r"}
         << QStringList{"2:12345<CR>", "#2 answered", "1:<ACK><CR>", "#1 answered"};
-    QTest::newRow("a projector answers in order: SETTING's code is a status byte too")
-        << QStringList{"0 send 1 A001 500 CR0", "10 send 2 A001 500 CR4", "50 recv 11\r"}
-        << QStringList{"1:11<CR>", "#1 answered"};
+    QTest::newRow("a projector answers in order: 00 is a status code first")
+        << QStringList{"0 send 1 A001 500 CR0", "10 send 2 A001 500 CR4", "50 recv 00\r"}
+        << QStringList{"1:00<CR>", "#1 answered"};
     QTest::newRow("CR LF ends one reply")
         << QStringList{"0 send 1 - 500 CR0", "50 recv 00\r\n", "100 send 2 - 500 CR4",
                        "150 recv 11\r",      "160 recv \n",    "200 send 3 - 500 CR7",
@@ -149,6 +149,13 @@ void tst_ReplyRule::formsNoiseAndOrder_data()
     QTest::newRow("STATUS unanswered, MODE answered: STATUS was skipped")
         << QStringList{"0 send 1 A001 500 CR0", "250 send 2 A001 500 CR1", "270 recv 3\r"}
         << QStringList{"2:3<CR>", "#2 answered", "#1 silent"};
+    QTest::newRow("STATUS unanswered, SETTING answered 11: a reversal before a fault state")
+        << QStringList{"0 send 1 A001 500 CR0", "250 send 2 A001 500 CR4", "270 recv 1",
+                       "271 recv 1\r"}
+        << QStringList{"1~1", "2:11<CR>", "#2 answered", "#1 silent"};
+    QTest::newRow("STATUS alone answered 11: a fault state read by its bits")
+        << QStringList{"0 send 1 A001 500 CR0", "20 recv 11\r"}
+        << QStringList{"1:11<CR>", "#1 answered"};
     QTest::newRow("STATUS unanswered, L-TIME answered: STATUS was skipped")
         << QStringList{"0 send 1 - 500 CR0", "250 send 2 - 500 CR3", "270 recv 01203\r"}
         << QStringList{"2:01203<CR>", "#2 answered", "#1 silent"};

@@ -34,12 +34,13 @@
 // projector skipped the ones before that, which settle as silent once it
 // answers. A status byte the table has no row for (read by its bits) is the
 // weakest fit: where a later command of the projector has it as a code of its
-// own ("11", a reversal), it answers that command. When the reply fits none it answers none; when
-// it fits commands of different projectors, nothing tells which, and it answers none. A reply that
-// begins after the latest command, once that command is no longer owed and
-// still unanswered, is its late reply. Replies carry no address: a late reply
-// that has the form of the next command's reply as well (a status byte "00"
-// after STATUS and SETTING 2) cannot be told from that reply.
+// own ("11", a reversal), it answers that command. When the reply fits none it
+// answers none; when it fits commands of different projectors, nothing tells
+// which, and it answers none. A reply that begins after the latest command,
+// once that command is no longer owed and still unanswered, is its late reply.
+// Replies carry no address: a late reply that has the form of the next
+// command's reply as well (a status byte "00" after STATUS and SETTING 2)
+// cannot be told from that reply.
 //
 // Settling: a command is settled when its reply is complete, or once it is no
 // longer owed and the line has been quiet for kQuietGapMs; then it was

@@ -17,6 +17,7 @@
 #include "link/trace.h"
 #include "status/decoders.h"
 #include "status/values.h"
+#include "tests/support/manualclock.h"
 
 namespace fuzz::receiveroad {
 
@@ -26,11 +27,15 @@ constexpr qsizetype bufferLimit = Traffic::kRecvBufferLimit;
 
 using Console = Rig;
 
-// The console as at start-up, its port open on a fresh line.
+// The console as at start-up, its port open on a fresh line. Within an input no
+// time passes; between inputs the line has long been quiet, so every command of
+// the one before has settled.
 Console &freshConsole()
 {
     Rig::ensureApplication();
-    static Rig c;
+    static ManualClock clock;
+    static Rig c(clock);
+    clock.advance(60000);
     probe(c.console).comm().setPortOpen(false);
     c.state() = WindowState();
     c.traffic().Timer4_Timer();

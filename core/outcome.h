@@ -22,7 +22,8 @@ struct Outcome
     quint64 command = 0;                // numbered in the order sent
     QString name;                       // catalogue id, or the typed text
     QString sent;                       // trace of the text sent, as the TXD line shows it
-    QString received;                   // trace of its reply, or " X X X X"
+    QString received;                   // trace of its reply, else of what came while it
+                                        // waited; " X X X X" when nothing came
     QString status;                     // the STATUS line's text for its reply; empty when none
     std::optional<status::Value> value; // the reply as a typed value, for a query
     Result result = Result::Silent;

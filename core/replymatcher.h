@@ -15,9 +15,12 @@
 //
 // Framing: a reply is the characters up to and including a carriage return or
 // a line feed; CR LF and LF CR end one reply together. A reply without its
-// terminator is offered as it grows. Characters that arrived before a command
-// was sent never belong to its reply: a transmission ends an incomplete reply
-// unless its characters are still arriving (the last came within kReplyGapMs).
+// terminator is offered as it grows. Characters that begin no reply (a NUL,
+// 0xFF: status::beginsNoReply) arriving between replies are noise: they are
+// kept as the noise before the next reply and start none. Characters that
+// arrived before a command was sent never belong to its reply: a transmission
+// ends an incomplete reply unless its characters are still arriving (the last
+// came within kReplyGapMs).
 //
 // Owing: a command is owed one reply from its transmission until a reply
 // answers it or it settles unanswered. Commands sent to all projectors are owed
@@ -27,11 +30,17 @@
 //
 // Attribution: each projector answers its own commands in the order it got
 // them, so a reply can only answer, for each projector, the oldest owed command
-// sent before the reply began. Of those, it answers the one whose reply forms
-// it fits (status::fit). When it fits none it answers none; when it fits
-// commands of different projectors, nothing tells which, and it answers none.
-// A reply that begins after the latest command, once that command is no
-// longer owed and still unanswered, is its late reply.
+// sent before the reply began whose reply forms it fits (status::fit); the
+// projector skipped the ones before that, which settle as silent once it
+// answers. A status byte the table has no row for (read by its bits) is the
+// weakest fit: where a later command of the projector has it as a code of its
+// own ("11", a reversal), it answers that command. When the reply fits none it
+// answers none; when it fits commands of different projectors, nothing tells
+// which, and it answers none. A reply that begins after the latest command,
+// once that command is no longer owed and still unanswered, is its late reply.
+// Replies carry no address: a late reply that has the form of the next
+// command's reply as well (a status byte "00" after STATUS and SETTING 2)
+// cannot be told from that reply.
 //
 // Settling: a command is settled when its reply is complete, or once it is no
 // longer owed and the line has been quiet for kQuietGapMs; then it was
@@ -47,6 +56,8 @@ public:
     static constexpr int kShortestOwedMs = 500;
     // Replies longer than this are noise; the characters after it are dropped.
     static constexpr qsizetype kMaxReplyLength = 4096;
+    // Of the noise before a reply, the latest characters are kept.
+    static constexpr qsizetype kMaxNoiseLength = 64;
 
     struct Command
     {
@@ -65,6 +76,7 @@ public:
         quint64 command = 0;
         QString text; // with its terminator when complete
         bool complete = false;
+        QString noise; // what came before it that begins no reply
     };
 
     struct Settled
@@ -72,6 +84,7 @@ public:
         quint64 command = 0;
         Result result = Result::Silent;
         QString reply; // what answered it
+        QString noise; // what came before that reply that begins no reply
     };
 
     // A reply without its terminators.
@@ -103,12 +116,20 @@ private:
         bool windowOpen;
         qint64 windowEndMs;
         QString reply;          // an incomplete reply that may be its own
+        QString noise;          // the noise before it
         bool ambiguous = false; // a reply came that could have been its own
     };
 
-    QList<quint64> fitting(bool complete, qint64 nowMs) const;
+    struct Fitting
+    {
+        quint64 command;
+        QString projector;
+        bool whole;  // reads already, not only begins a reply
+        bool byBits; // a status byte the table has no row for
+    };
+    QList<Fitting> fitting(bool complete, qint64 nowMs) const;
     Owed *find(quint64 command);
-    void answer(quint64 command, const QString &reply);
+    void answer(quint64 command, const QString &reply, const QString &noise);
     void endReply();
     Reply offer(bool complete, qint64 nowMs);
     bool owedAt(const Owed &owed, qint64 nowMs) const;
@@ -121,6 +142,8 @@ private:
     QString m_latestReply;
 
     QString m_reply;          // the reply in progress
+    QString m_noise;          // noise since the latest reply ended
+    QString m_replyNoise;     // the noise before the reply in progress
     quint64 m_replyAfter = 0; // the latest command when it began
     qint64 m_lastArrivalMs = -1;
     bool m_inReply = false;

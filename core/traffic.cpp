@@ -108,12 +108,15 @@ void Traffic::settle()
         Outcome &outcome = pending.outcome;
         outcome.milliseconds = now - pending.sentMs;
         outcome.result = settled.result;
-        if (outcome.result == Outcome::Result::Silent)
+        // " X X X X" only when nothing at all came while it waited.
+        if (!settled.reply.isEmpty())
+            outcome.received = trace(settled.noise + settled.reply);
+        else if (outcome.result == Outcome::Result::NotOwed)
+            outcome.received.clear();
+        else if (!pending.arrived.isEmpty())
+            outcome.received = trace(pending.arrived);
+        else
             outcome.received = QStringLiteral(" X X X X");
-        else if (!settled.reply.isEmpty())
-            outcome.received = trace(settled.reply);
-        else if (outcome.result == Outcome::Result::NotAttributable)
-            outcome.received = m_rxd;
         const auto query
             = status::queryFor(QStringView(pending.sendText).mid(pending.prefix.size()).chopped(1));
         if (query && !settled.reply.isEmpty() && describesState(settled.reply)) {
@@ -172,6 +175,10 @@ void Traffic::MSComm1_OnComm()
         return;
     const QString arrived = m_comm.input();
     emit this->arrived(arrived);
+    for (auto &[command, pending] : m_pending) {
+        if (pending.arrived.size() < kArrivedKept)
+            pending.arrived += QStringView(arrived).left(kArrivedKept - pending.arrived.size());
+    }
     m_state.RecvBuffer += arrived;
     // Noise must never push a new reply out of sight: the latest characters stay.
     if (m_state.RecvBuffer.size() > kRecvBufferLimit)

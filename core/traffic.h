@@ -80,7 +80,9 @@ private:
         QString sendText;
         QString prefix;
         qint64 sentMs = 0;
+        QString arrived; // the first characters that came while it waited
     };
+    static constexpr qsizetype kArrivedKept = 256;
 
     WindowState &m_state;
     MSComm &m_comm;

@@ -51,9 +51,11 @@ RemoteSession::Result RemoteSession::run(const Job &job)
     if (!m_outcome)
         m_loop.exec();
     Result result;
+    // The console's time counts from when the command went out on its line.
     if (m_outcome) {
         result.outcome = *m_outcome;
     } else {
+        result.outcome.milliseconds = clock.elapsed();
         result.outcome.result = Outcome::Result::LineFailed;
         result.outcome.failure
             = QStringLiteral("the console serving %1 did not end the command within %2 s")
@@ -61,6 +63,5 @@ RemoteSession::Result RemoteSession::run(const Job &job)
                   .arg((kPatienceMs + job.holdMs) / 1000);
     }
     result.outcome.name = job.command;
-    result.outcome.milliseconds = clock.elapsed();
     return result;
 }

@@ -20,8 +20,6 @@ Session::Session(Console &console, QObject *parent) : QObject(parent), m_console
 
 Outcome Session::run(const Job &job)
 {
-    QElapsedTimer clock;
-    clock.start();
     quint64 intent = 0;
     if (job.hold)
         intent = m_console.hold(QLatin1String(job.hold->name), job.holdMs);
@@ -31,10 +29,10 @@ Outcome Session::run(const Job &job)
         intent = m_console.sendText(job.manual);
     if (!m_console.settled())
         m_loop.exec();
+    // Its time is the console's, counted from when the command went out on the line.
     Outcome outcome = m_outcomes.take(intent);
     m_outcomes.clear();
     outcome.name = job.command;
-    outcome.milliseconds = clock.elapsed();
     return outcome;
 }
 

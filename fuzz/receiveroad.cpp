@@ -2,8 +2,9 @@
 // Bytes from the line through the serial component into the receive buffer, the RXD
 // line and the decoders, with transmissions, reply-window and display-hold ticks,
 // address changes and a lost line mixed in. Checked against a model of the buffer:
-// the RXD line is always the trace of what arrived in the current reply window, the
-// STATUS line what the decoders make of the reply to the latest command.
+// the RXD line is always the trace of what arrived in the current reply window, noise
+// included, the STATUS line what the decoders make of the reply to the latest command,
+// which never begins with noise.
 #include "check.h"
 #include "forms.h"
 #include "input.h"
@@ -15,6 +16,8 @@
 
 #include "link/trace.h"
 #include "status/decoders.h"
+#include "status/values.h"
+#include "tests/support/manualclock.h"
 
 namespace fuzz::receiveroad {
 
@@ -24,11 +27,15 @@ constexpr qsizetype bufferLimit = Traffic::kRecvBufferLimit;
 
 using Console = Rig;
 
-// The console as at start-up, its port open on a fresh line.
+// The console as at start-up, its port open on a fresh line. Within an input no
+// time passes; between inputs the line has long been quiet, so every command of
+// the one before has settled.
 Console &freshConsole()
 {
     Rig::ensureApplication();
-    static Rig c;
+    static ManualClock clock;
+    static Rig c(clock);
+    clock.advance(60000);
     probe(c.console).comm().setPortOpen(false);
     c.state() = WindowState();
     c.traffic().Timer4_Timer();
@@ -159,6 +166,9 @@ void checkArrival(Console &c, const Shown &before, const QByteArray &bytes, QStr
     FUZZ_CHECK(!sinceSent || sinceSent->contains(reply),
                QStringLiteral("reply %1 did not arrive after %2")
                    .arg(shown(reply), shown(after.sendText)));
+    // Noise before a reply is no part of it.
+    FUZZ_CHECK(reply.isEmpty() || !status::beginsNoReply(reply.front()),
+               QStringLiteral("reply %1 begins with noise").arg(shown(reply)));
     if (after.status != before.status) {
         const QString replyTrace = ::trace(reply);
         const std::optional<QString> decoded

@@ -14,12 +14,14 @@ namespace fuzz {
 // once unless the caller has one.
 struct Rig
 {
-    Rig()
-        : console([this](int) {
-              auto made = std::make_unique<FakeLine>();
-              line = made.get();
-              return made;
-          })
+    explicit Rig(Clock &clock = Clock::steady())
+        : console(
+            [this](int) {
+                auto made = std::make_unique<FakeLine>();
+                line = made.get();
+                return made;
+            },
+            clock)
     {}
 
     static void ensureApplication()

@@ -39,6 +39,21 @@ inline constexpr CodeRow<PowerState> kPowerCodes[] = {
      " Cooling down & sutandby (All Lamp FAIL)"},
 };
 
+// The bits of the status byte below its highest, which tells stand-by (set) from
+// on (clear), and the states they name.
+struct PowerBitRow
+{
+    quint8 bit;
+    const char *name;
+};
+
+inline constexpr quint8 kStandbyBit = 0x80;
+inline constexpr PowerBitRow kPowerBits[] = {
+    {0x40, "count-down"},          {0x20, "cooling-down"},     {0x10, "power-fail"},
+    {0x08, "temperature-warning"}, {0x04, "power-management"}, {0x02, "no-key-input"},
+    {0x01, "all-lamps-failed"},
+};
+
 inline constexpr CodeRow<MuteSignal> kMuteCodes[] = {
     {"00", MuteSignal::Off, "off", " Video & Audio mute OFF"},
     {"01", MuteSignal::Video, "video", " Video mute ON"},

@@ -7,6 +7,7 @@
 #include "decoders.h"
 #include "numberreader.h"
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <algorithm>
 #include <array>
@@ -43,7 +44,7 @@ template<typename T, std::size_t N>
 const KeyRow<T> *findKey(const KeyRow<T> (&rows)[N], QStringView reply)
 {
     for (const KeyRow<T> &row : rows) {
-        if (reply.startsWith(QLatin1StringView(row.code)))
+        if (reply == QLatin1StringView(row.code))
             return &row;
     }
     return nullptr;
@@ -74,50 +75,42 @@ int hexDigit(QChar c)
     return -1;
 }
 
-// Hours and pressure readings: digits only; longer runs are noise.
-constexpr qsizetype kMaxDigits = 9;
-
-bool allDigits(QStringView text)
+bool digits(QStringView text, qsizetype least, qsizetype most)
 {
-    return !text.isEmpty() && text.size() <= kMaxDigits
+    return text.size() >= least && text.size() <= most
            && std::all_of(text.begin(), text.end(), isDigit);
 }
 
-// A temperature field: optional spaces, an optional sign, digits, an optional
-// decimal point with digits.
-std::optional<double> temperatureField(QStringView field)
+constexpr qsizetype kLampTimeDigits = 5;
+constexpr qsizetype kMostPressureDigits = 4; // readings 0..1023
+
+// The form of the temperatures: sensor 1 with its sign, a comma and a space, sensor 2,
+// each with two digits and one decimal: "+35.0, 41.5". 'd' stands for a digit, 's' for
+// the sign.
+constexpr QLatin1StringView kTemperatureForm("sdd.d, dd.d");
+
+bool fitsForm(QStringView reply, QLatin1StringView form)
 {
-    const QStringView number = field.trimmed();
-    field = number;
-    if (field.startsWith(QLatin1Char('+')) || field.startsWith(QLatin1Char('-')))
-        field = field.mid(1);
-    const qsizetype point = field.indexOf(QLatin1Char('.'));
-    const QStringView whole = point < 0 ? field : field.left(point);
-    const QStringView fraction = point < 0 ? QStringView() : field.mid(point + 1);
-    if (whole.isEmpty() || !std::all_of(whole.begin(), whole.end(), isDigit)
-        || !std::all_of(fraction.begin(), fraction.end(), isDigit))
-        return std::nullopt;
-    return readNumber(number);
+    if (reply.size() > form.size())
+        return false;
+    for (qsizetype i = 0; i < reply.size(); ++i) {
+        const QChar c = reply.at(i);
+        const char f = form.at(i).toLatin1();
+        const bool fits = f == 'd'   ? isDigit(c)
+                          : f == 's' ? c == QLatin1Char('+') || c == QLatin1Char('-')
+                                     : c == QLatin1Char(f);
+        if (!fits)
+            return false;
+    }
+    return true;
 }
 
 // Sensor 1 is reply characters 1 to 5, sensor 2 characters 8 to 11.
 std::optional<Temperatures> readTemperatures(QStringView reply)
 {
-    if (reply.size() < 11)
+    if (reply.size() != kTemperatureForm.size() || !fitsForm(reply, kTemperatureForm))
         return std::nullopt;
-    const auto s1 = temperatureField(reply.left(5));
-    const auto s2 = temperatureField(reply.mid(7, 4));
-    if (!s1 || !s2)
-        return std::nullopt;
-    return Temperatures{*s1, *s2};
-}
-
-bool temperatureCharacters(QStringView reply)
-{
-    return reply.size() < 11 && std::all_of(reply.begin(), reply.end(), [](QChar c) {
-               return isDigit(c) || c == QLatin1Char('+') || c == QLatin1Char('-')
-                      || c == QLatin1Char('.') || c == QLatin1Char(',') || c == QLatin1Char(' ');
-           });
+    return Temperatures{readNumber(reply.left(5)), readNumber(reply.mid(7, 4))};
 }
 
 const QLatin1StringView kNoFail("NO FAIL");
@@ -170,7 +163,7 @@ bool mayBegin(Query query, QStringView reply)
         return true;
     switch (query) {
     case Query::Power:
-        return reply.size() < 2 && beginsKey(kPowerCodes, reply);
+        return reply.size() == 1 && hexDigit(reply.at(0)) >= 0;
     case Query::Input:
         return false;
     case Query::Reversal:
@@ -178,13 +171,14 @@ bool mayBegin(Query query, QStringView reply)
     case Query::MuteSignal:
         return reply.size() < 2 && beginsKey(kMuteCodes, reply);
     case Query::LampMode:
-        return reply.size() < 2 && reply.at(0) >= QLatin1Char('0')
+        return reply.size() == 1 && reply.at(0) >= QLatin1Char('0')
                && reply.at(0) <= QLatin1Char('2');
+    case Query::LampTime:
+        return digits(reply, 1, kLampTimeDigits - 1);
     case Query::Temperatures:
-        return temperatureCharacters(reply);
+        return fitsForm(reply, kTemperatureForm);
     case Query::LampFailures:
         return beginsLampFailures(reply);
-    case Query::LampTime:
     case Query::Pressure:
     case Query::PcType:
         return false;
@@ -219,9 +213,11 @@ std::optional<Value> readValue(Query query, QStringView reply)
     case Query::Power:
         if (const auto *row = findKey(kPowerCodes, reply))
             return row->value;
+        if (reply.size() == 2 && hexDigit(reply.at(0)) >= 0 && hexDigit(reply.at(1)) >= 0)
+            return PowerBits{quint8(hexDigit(reply.at(0)) << 4 | hexDigit(reply.at(1)))};
         return std::nullopt;
     case Query::Input:
-        if (!reply.isEmpty() && reply.at(0) >= QLatin1Char('1') && reply.at(0) <= QLatin1Char('4'))
+        if (reply.size() == 1 && reply.at(0) >= QLatin1Char('1') && reply.at(0) <= QLatin1Char('4'))
             return InputMode{reply.at(0).unicode() - '0'};
         return std::nullopt;
     case Query::Reversal:
@@ -233,16 +229,16 @@ std::optional<Value> readValue(Query query, QStringView reply)
             return row->value;
         return std::nullopt;
     case Query::LampMode:
-        if (reply.size() >= 2 && reply.at(0) >= QLatin1Char('0') && reply.at(0) <= QLatin1Char('2')
+        if (reply.size() == 2 && reply.at(0) >= QLatin1Char('0') && reply.at(0) <= QLatin1Char('2')
             && hexDigit(reply.at(1)) >= 0)
             return LampMode{reply.at(0).unicode() - '0', quint8(hexDigit(reply.at(1)))};
         return std::nullopt;
     case Query::LampTime:
-        if (allDigits(reply))
+        if (digits(reply, kLampTimeDigits, kLampTimeDigits))
             return LampHours{reply.toLongLong()};
         return std::nullopt;
     case Query::Pressure:
-        if (allDigits(reply)) {
+        if (digits(reply, 1, kMostPressureDigits)) {
             const qint64 reading = pressureReading(reply.toLongLong());
             return Pressure{reading, hectopascal(reading)};
         }
@@ -261,6 +257,13 @@ std::optional<Value> readValue(Query query, QStringView reply)
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+bool beginsNoReply(QChar c)
+{
+    const char16_t code = c.unicode();
+    const bool begins = code == 6 || code == '\r' || code == '\n' || (code >= ' ' && code <= 'z');
+    return !begins;
 }
 
 bool isAcknowledgement(QStringView reply)
@@ -283,8 +286,8 @@ Fit fit(std::optional<Query> query, QStringView reply, bool complete)
         return Fit::No;
     if (reply.isEmpty())
         return Fit::Beginning;
-    // The digits of hours and pressure and the words of the source type may grow;
-    // what reads so far stays a beginning too, but those are Whole above.
+    // The digits of a pressure and the words of the source type may grow; what
+    // reads so far stays a beginning too, but those are Whole above.
     if (query && mayBegin(*query, reply))
         return Fit::Beginning;
     return Fit::No;
@@ -297,6 +300,33 @@ QLatin1StringView nameOf(PowerState state)
             return QLatin1StringView(row.name);
     }
     return {};
+}
+
+quint8 codeOf(PowerState state)
+{
+    for (const auto &row : kPowerCodes) {
+        if (row.value == state)
+            return quint8(QByteArray(row.code).toUInt(nullptr, 16));
+    }
+    return 0;
+}
+
+QList<QPair<quint8, QLatin1StringView>> powerBits()
+{
+    QList<QPair<quint8, QLatin1StringView>> bits;
+    for (const PowerBitRow &row : kPowerBits)
+        bits.append({row.bit, QLatin1StringView(row.name)});
+    return bits;
+}
+
+QStringList powerStates(quint8 code)
+{
+    QStringList states{code & kStandbyBit ? QStringLiteral("standby") : QStringLiteral("on")};
+    for (const auto &[bit, name] : powerBits()) {
+        if (code & bit)
+            states << name;
+    }
+    return states;
 }
 
 QLatin1StringView nameOf(MuteSignal state)
@@ -337,12 +367,21 @@ QString reversalName(Reversal r)
     return {};
 }
 
+QString codeText(quint8 code)
+{
+    return QStringLiteral("%1").arg(uint(code), 2, 16, QLatin1Char('0')).toUpper();
+}
+
 } // namespace
 
 QString describe(const Value &value)
 {
     return std::visit(Overloaded{
                           [](PowerState s) { return QString(nameOf(s)); },
+                          [](PowerBits v) {
+                              return codeText(v.code) + QStringLiteral(": ")
+                                     + powerStates(v.code).join(QStringLiteral(", "));
+                          },
                           [](InputMode v) { return QStringLiteral("input %1").arg(v.input); },
                           [](Reversal v) { return reversalName(v); },
                           [](LampHours v) { return QStringLiteral("%1 h").arg(v.hours); },
@@ -370,6 +409,11 @@ QJsonObject toJson(const Value &value)
         Overloaded{
             [](PowerState s) {
                 return QJsonObject{{"power", QString(nameOf(s))}};
+            },
+            [](PowerBits v) {
+                return QJsonObject{
+                    {"power_code", codeText(v.code)},
+                    {"power_states", QJsonArray::fromStringList(powerStates(v.code))}};
             },
             [](InputMode v) {
                 return QJsonObject{{"input", v.input}};
@@ -450,6 +494,11 @@ std::optional<Value> fromJson(const QJsonObject &o)
     if (only({"power"})) {
         if (const auto s = named(kPowerCodes, at("power")))
             return *s;
+    } else if (only({"power_code", "power_states"})) {
+        const auto read = readValue(Query::Power, at("power_code").toString());
+        const auto *bits = read ? std::get_if<PowerBits>(&*read) : nullptr;
+        if (bits && at("power_states") == QJsonArray::fromStringList(powerStates(bits->code)))
+            return *bits;
     } else if (only({"input"})) {
         if (const auto n = whole(at("input"), 1, 4))
             return InputMode{int(*n)};

@@ -3,7 +3,10 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <optional>
 #include <variant>
@@ -46,6 +49,13 @@ enum class PowerState {
     TemperatureWarningRecovered,   // 88
     CoolingDownAllLampsFailed,     // 21
     StandbyAllLampsFailed,         // 81
+};
+
+// A status byte the table has no row for, read by its bits: the projector
+// combined its states in a way the table does not name (a fault state, often).
+struct PowerBits
+{
+    quint8 code = 0; // the byte as its two hex digits give it: "23" is 0x23
 };
 
 struct InputMode
@@ -95,12 +105,19 @@ struct LampFailures
 };
 
 using Value = std::variant<PowerState, InputMode, Reversal, LampHours, Temperatures, MuteSignal,
-                           PcType, Pressure, LampMode, LampFailures>;
+                           PcType, Pressure, LampMode, LampFailures, PowerBits>;
 
-// The value of a reply to `query`; none when the reply is not of its form. Reads what
-// the STATUS line's decoder reads: the table queries their key at the start of the
-// reply (an input mode "37" is input 3), hours and pressure their digits.
+// The value of a reply to `query`; none when the reply is not exactly of the form the
+// projector gives it: power status two hex digits (a code of the table, or else read by
+// its bits), input one digit 1..4, lamp time five digits, reversal and mute a code of
+// their tables, temperatures "+35.0, 41.5", lamp mode a digit 0..2 and a hex digit,
+// pressure one to four digits, lamp failures "NO FAIL" or "LAMP FAIL No1,3". Hex digits
+// are capitals.
 std::optional<Value> readValue(Query query, QStringView reply);
+
+// No reply begins with `c`: a NUL, 0xFF and the other codes the trace shows as "? ",
+// which a line produces when a projector powers up or a cable is plugged in.
+bool beginsNoReply(QChar c);
 
 // The projector took the command ("\x06") or refused it ("?").
 bool isAcknowledgement(QStringView reply);
@@ -129,5 +146,13 @@ QJsonArray lampList(quint8 mask);
 QString lampWords(quint8 mask, QStringView none);
 QLatin1StringView nameOf(PowerState state);
 QLatin1StringView nameOf(MuteSignal state);
+// The status byte of a state of the table.
+quint8 codeOf(PowerState state);
+// The states the bits of a status byte name: "on" or "standby", then the others set,
+// from the highest bit down ("cooling-down", ..., "all-lamps-failed").
+QStringList powerStates(quint8 code);
+// The bits of a status byte below the stand-by bit (0x80), highest first, and
+// the states they name.
+QList<QPair<quint8, QLatin1StringView>> powerBits();
 
 } // namespace status

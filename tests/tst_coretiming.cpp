@@ -3,6 +3,7 @@
 #include "support/fakeline.h"
 #include "support/manualclock.h"
 
+#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -25,6 +26,8 @@ private slots:
     void commandForAnotherKeepsTheOperatorsChoices();
     void commandWaitsForTheConnection_data();
     void commandWaitsForTheConnection();
+    void whatArrivedIsNeverSilence_data();
+    void whatArrivedIsNeverSilence();
 
 private:
     // Characters from the projector, read as the event loop reads them.
@@ -240,6 +243,79 @@ void tst_CoreTiming::commandWaitsForTheConnection()
         QCOMPARE(outcome.result, Outcome::Result::LineFailed);
         QVERIFY2(outcome.failure.contains(failure), qPrintable(outcome.failure));
     }
+}
+
+void tst_CoreTiming::whatArrivedIsNeverSilence_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // at 20 ms; none: nothing arrives
+    QTest::addColumn<QString>("received");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("statusLine");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("nothing at all") << QByteArray() << " X X X X"
+                                    << "silent"
+                                    << ""
+                                    << "";
+    QTest::newRow("noise alone") << QByteArray("\xFF") << " ? "
+                                 << "silent"
+                                 << ""
+                                 << "";
+    QTest::newRow("a reply of no form") << QByteArray("zz\r") << " z z CR "
+                                        << "silent"
+                                        << ""
+                                        << "";
+    QTest::newRow("a NUL before 20 CR") << QByteArray("\0"
+                                                      "20\r",
+                                                      4)
+                                        << " ? 2 0 CR "
+                                        << "answered"
+                                        << " Cooling down"
+                                        << R"({"power":"cooling-down"})";
+    QTest::newRow("0xFF before 80 CR") << QByteArray("\xFF"
+                                                     "80\r")
+                                       << " ? 8 0 CR "
+                                       << "answered"
+                                       << " Stand by"
+                                       << R"({"power":"standby"})";
+    QTest::newRow("a status byte outside the table: the STATUS line keeps its rule")
+        << QByteArray("23\r") << " 2 3 CR "
+        << "answered"
+        << ""
+        << R"({"power_code":"23","power_states":["on","cooling-down","no-key-input","all-lamps-failed"]})";
+}
+
+// STATUS and what came 20 ms after it: the RXD line at the end of the reply
+// window and the outcome show it, " X X X X" only when nothing came.
+void tst_CoreTiming::whatArrivedIsNeverSilence()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, received);
+    QFETCH(QString, result);
+    QFETCH(QString, statusLine);
+    QFETCH(QString, value);
+    QSignalSpy outcomes(m_console.get(), &Console::outcome);
+
+    QVERIFY(m_console->send(QStringLiteral("Command44")));
+    m_clock->advanceTo(20);
+    if (!bytes.isEmpty())
+        arrive(bytes);
+    m_clock->advanceTo(500);
+    QCOMPARE(m_console->rxd(), received);
+    QCOMPARE(m_console->statusLine(), statusLine);
+    m_clock->advanceTo(700);
+    QCOMPARE(outcomes.count(), 1);
+    const auto outcome = outcomes.first().first().value<Outcome>();
+    QCOMPARE(outcome.received, received);
+    QCOMPARE(QString(nameOf(outcome.result)), result);
+    QCOMPARE(outcome.status, statusLine);
+    const QByteArray json
+        = outcome.value
+              ? QJsonDocument(status::toJson(*outcome.value)).toJson(QJsonDocument::Compact)
+              : QByteArray();
+    QCOMPARE(json, value.toUtf8());
+    if (outcome.answered())
+        QCOMPARE(outcome.milliseconds, 20);
 }
 
 QTEST_GUILESS_MAIN(tst_CoreTiming)

@@ -197,6 +197,15 @@ void CtlProgramTest::farEndReplies_data()
         << "RXD 0 0 CR \nSTATUS Power ON\nTXD C R 4 CR \nRXD 1 1 CR \nSTATUS Normally\n";
     QTest::newRow("MODE answered without a carriage return")
         << QStringList{"MODE"} << QStringList{"CR1=3@20"} << "RXD 3 \nSTATUS Input mode 3\n";
+    QTest::newRow("a stray 00 before L-TIME's own hours")
+        << QStringList{"--json", "STATUS", "L-TIME"}
+        << QStringList{"CR0=00\\r@20", "CR3=00\\r01203\\r@20"}
+        << R"("received":" 0 1 2 0 3 CR ","result":"answered","sent":" C R 3 CR ",)"
+           R"("status":" 0 1 2 0 3 CR  Hour Use","value":{"hours":1203}})";
+    QTest::newRow("a NUL before 20 CR")
+        << QStringList{"--json", "STATUS"} << QStringList{"CR0=<NUL>20\\r@20"}
+        << R"("received":" ? 2 0 CR ","result":"answered","sent":" C R 0 CR ",)"
+           R"("status":" Cooling down","value":{"power":"cooling-down"}})";
 }
 
 void CtlProgramTest::farEndReplies()
@@ -208,7 +217,8 @@ void CtlProgramTest::farEndReplies()
     for (const QString &reply : replies) {
         QString text = reply.section(u'=', 1).section(u'@', 0, 0);
         text.replace(QLatin1String("\\r"), QLatin1String("\r"))
-            .replace(QLatin1String("\\n"), QLatin1String("\n"));
+            .replace(QLatin1String("\\n"), QLatin1String("\n"))
+            .replace(QLatin1String("<NUL>"), QString(QChar(0)));
         answers.insert(reply.section(u'=', 0, 0).toLatin1(),
                        {text.toLatin1(), reply.section(u'@', 1).toInt()});
     }
@@ -231,6 +241,11 @@ void CtlProgramTest::farEndReplies()
     const QString out = output();
     QVERIFY2(out.contains(shown), qPrintable(out));
     QCOMPARE(m_ctl.exitCode(), 0);
+    // Counted from when each command went out: the replies came 20 ms after.
+    for (const QString &json : out.split(u'\n', Qt::SkipEmptyParts)) {
+        const int ms = QJsonDocument::fromJson(json.toUtf8()).object()[u"milliseconds"].toInt(-1);
+        QVERIFY2(!commands.contains(u"--json") || (ms >= 20 && ms < 250), qPrintable(json));
+    }
 }
 
 void CtlProgramTest::exactBytes_data()

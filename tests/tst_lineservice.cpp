@@ -256,7 +256,7 @@ void LineServiceTest::clientWaitsForOwedReply()
 {
     m_farEnd->setMute(true);
     m_window.click(QStringLiteral("Command44")); // STATUS, answered within 500 ms
-    QProcess &client = ctl({QStringLiteral("L-TIME")});
+    QProcess &client = ctl({QStringLiteral("--json"), QStringLiteral("L-TIME")});
     QTest::qWait(250);
     QCOMPARE(m_farEnd->texts(), QByteArrayList{"CR0"});
     m_farEnd->setMute(false);
@@ -264,6 +264,12 @@ void LineServiceTest::clientWaitsForOwedReply()
     QCOMPARE(client.exitCode(), 0);
     QCOMPARE(m_farEnd->texts(), (QByteArrayList{"CR0", "CR3"}));
     QVERIFY(m_window.rxd().endsWith(QStringLiteral(" 1 2 3 4 5 CR ")));
+    // Its time counts from its going out, not from its wait behind STATUS.
+    const QList<QJsonObject> replies = jsonLines(client);
+    QCOMPARE(replies.size(), 1);
+    QVERIFY2(replies.first().value("milliseconds").toInt(-1) >= 0
+                 && replies.first().value("milliseconds").toInt() < 200,
+             qPrintable(QJsonDocument(replies.first()).toJson()));
 }
 
 void LineServiceTest::twoClientsAtOnce()

@@ -12,6 +12,8 @@ class tst_ReplyRule : public QObject
 private slots:
     void rule_data();
     void rule();
+    void formsNoiseAndOrder_data();
+    void formsNoiseAndOrder() { rule(); }
 };
 
 namespace {
@@ -20,7 +22,16 @@ QString visible(QString text)
 {
     return text.replace(QLatin1Char('\r'), QLatin1String("<CR>"))
         .replace(QLatin1Char('\n'), QLatin1String("<LF>"))
-        .replace(QChar(6), QLatin1String("<ACK>"));
+        .replace(QChar(6), QLatin1String("<ACK>"))
+        .replace(QChar(0), QLatin1String("<NUL>"))
+        .replace(QChar(0xFF), QLatin1String("<FF>"));
+}
+
+// The bytes a step names: "<NUL>" and "<FF>" for those codes.
+QString bytesOf(QString text)
+{
+    return text.replace(QLatin1String("<NUL>"), QString(QChar(0)))
+        .replace(QLatin1String("<FF>"), QString(QChar(0xFF)));
 }
 
 } // namespace
@@ -28,7 +39,8 @@ QString visible(QString text)
 // Steps, each "MS verb ...": "send ID PROJECTOR WINDOW CODE" (projector "-" for
 // none: a single projector), "recv TEXT", "end" (the latest reply window ended),
 // "wait" (only lets time pass). Events: "N:TEXT" a complete reply for command N
-// (0: none), "N~TEXT" a reply so far, "#N RESULT" a command settled ("#N RESULT TEXT" by a reply
+// (0: none), "N~TEXT" a reply so far, either behind the noise before it in brackets
+// ("1:[<NUL>]20<CR>"), "#N RESULT" a command settled ("#N RESULT TEXT" by a reply
 // without terminator).
 void tst_ReplyRule::rule_data()
 {
@@ -47,9 +59,9 @@ void tst_ReplyRule::rule_data()
         << QStringList{"0 send 1 A001 2000 CF IMAGE CINEMA", "300 send 2 A002 500 CR3",
                        "350 recv 12345\r", "400 recv \x06\r"}
         << QStringList{"2:12345<CR>", "#2 answered", "1:<ACK><CR>", "#1 answered"};
-    QTest::newRow("a projector answers in order: SETTING's code first is nobody's")
-        << QStringList{"0 send 1 A001 500 CR0", "10 send 2 A001 500 CR4", "50 recv 11\r"}
-        << QStringList{"0:11<CR>"};
+    QTest::newRow("a projector answers in order: 00 is a status code first")
+        << QStringList{"0 send 1 A001 500 CR0", "10 send 2 A001 500 CR4", "50 recv 00\r"}
+        << QStringList{"1:00<CR>", "#1 answered"};
     QTest::newRow("CR LF ends one reply")
         << QStringList{"0 send 1 - 500 CR0", "50 recv 00\r\n", "100 send 2 - 500 CR4",
                        "150 recv 11\r",      "160 recv \n",    "200 send 3 - 500 CR7",
@@ -100,6 +112,66 @@ void tst_ReplyRule::rule_data()
         << QStringList{"1:00<CR>", "#1 answered"};
 }
 
+// Each reply only in its own exact form; noise before a reply keeps it from
+// nobody; a projector that answers a later command skipped the earlier ones.
+void tst_ReplyRule::formsNoiseAndOrder_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("events");
+
+    QTest::newRow("STATUS answered twice, then L-TIME: the stray 00 is no lamp time")
+        << QStringList{"0 send 1 - 500 CR0", "20 recv 00\r", "21 send 2 - 500 CR3", "40 recv 00\r",
+                       "45 recv 01203\r"}
+        << QStringList{"1:00<CR>", "#1 answered", "0:00<CR>", "2:01203<CR>", "#2 answered"};
+    QTest::newRow("a late STATUS 20 just after L-TIME went out is no lamp time")
+        << QStringList{"0 send 1 - 500 CR0",   "500 end",       "600 wait",
+                       "601 send 2 - 500 CR3", "610 recv 20\r", "640 recv 01203\r"}
+        << QStringList{"#1 silent", "0:20<CR>", "2:01203<CR>", "#2 answered"};
+    QTest::newRow("lamp time of four digits growing to five")
+        << QStringList{"0 send 1 - 500 CR3", "20 recv 0120", "25 recv 3\r"}
+        << QStringList{"1~0120", "1:01203<CR>", "#1 answered"};
+    QTest::newRow("lamp time of six digits is nobody's")
+        << QStringList{"0 send 1 - 500 CR3", "20 recv 012034\r", "500 end", "600 wait"}
+        << QStringList{"0:012034<CR>", "#1 silent"};
+    QTest::newRow("a NUL before 20 CR") << QStringList{"0 send 1 - 500 CR0", "20 recv <NUL>20\r"}
+                                        << QStringList{"1:[<NUL>]20<CR>", "#1 answered"};
+    QTest::newRow("0xFF before 01203 CR, in a piece of its own")
+        << QStringList{"0 send 1 - 500 CR3", "20 recv <FF>", "25 recv 01203\r"}
+        << QStringList{"1:[<FF>]01203<CR>", "#1 answered"};
+    QTest::newRow("a NUL before an ACK") << QStringList{"0 send 1 - 500 C00", "20 recv <NUL>\x06\r"}
+                                         << QStringList{"1:[<NUL>]<ACK><CR>", "#1 answered"};
+    QTest::newRow("noise alone is no reply")
+        << QStringList{"0 send 1 - 500 CR0", "20 recv <NUL><FF>", "500 end", "600 wait"}
+        << QStringList{"#1 silent"};
+    QTest::newRow("noise before the command is not its reply's")
+        << QStringList{"0 recv <FF>", "10 send 1 - 500 CR0", "30 recv 80\r"}
+        << QStringList{"1:80<CR>", "#1 answered"};
+    QTest::newRow("a status byte outside the table, read by its bits")
+        << QStringList{"0 send 1 - 500 CR0", "20 recv 23\r"}
+        << QStringList{"1:23<CR>", "#1 answered"};
+    QTest::newRow("STATUS unanswered, MODE answered: STATUS was skipped")
+        << QStringList{"0 send 1 A001 500 CR0", "250 send 2 A001 500 CR1", "270 recv 3\r"}
+        << QStringList{"2:3<CR>", "#2 answered", "#1 silent"};
+    QTest::newRow("STATUS unanswered, SETTING answered 11: a reversal before a fault state")
+        << QStringList{"0 send 1 A001 500 CR0", "250 send 2 A001 500 CR4", "270 recv 1",
+                       "271 recv 1\r"}
+        << QStringList{"1~1", "2:11<CR>", "#2 answered", "#1 silent"};
+    QTest::newRow("STATUS alone answered 11: a fault state read by its bits")
+        << QStringList{"0 send 1 A001 500 CR0", "20 recv 11\r"}
+        << QStringList{"1:11<CR>", "#1 answered"};
+    QTest::newRow("STATUS unanswered, L-TIME answered: STATUS was skipped")
+        << QStringList{"0 send 1 - 500 CR0", "250 send 2 - 500 CR3", "270 recv 01203\r"}
+        << QStringList{"2:01203<CR>", "#2 answered", "#1 silent"};
+    QTest::newRow("VOL + ticks unanswered, then STATUS")
+        << QStringList{"0 send 1 - 250 C09", "250 send 2 - 250 C09", "500 send 3 - 500 CR0",
+                       "520 recv 40\r", "700 wait"}
+        << QStringList{"3:40<CR>", "#3 answered", "#1 silent", "#2 silent"};
+    QTest::newRow("a reply that fits a later command of another projector only")
+        << QStringList{"0 send 1 A001 500 CR0", "250 send 2 A002 500 CR3", "270 recv 01203\r",
+                       "500 wait", "600 wait"}
+        << QStringList{"2:01203<CR>", "#2 answered", "#1 silent"};
+}
+
 void tst_ReplyRule::rule()
 {
     QFETCH(QStringList, steps);
@@ -129,8 +201,13 @@ void tst_ReplyRule::rule()
             command.query = status::queryFor(code);
             matcher.sent(command, now, step.section(u' ', 4, 4).toInt());
         } else if (verb == QLatin1String("recv")) {
-            for (const ReplyMatcher::Reply &r : matcher.received(step.section(u' ', 2), now))
-                seen << QString::number(r.command) + (r.complete ? u':' : u'~') + visible(r.text);
+            for (const ReplyMatcher::Reply &r :
+                 matcher.received(bytesOf(step.section(u' ', 2)), now)) {
+                const QString noise
+                    = r.noise.isEmpty() ? QString() : u'[' + visible(r.noise) + u']';
+                seen << QString::number(r.command) + (r.complete ? u':' : u'~') + noise
+                            + visible(r.text);
+            }
         } else if (verb == QLatin1String("end")) {
             matcher.windowEnded(now);
         } else {

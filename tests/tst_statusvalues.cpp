@@ -16,6 +16,10 @@ class tst_StatusValues : public QObject
 private slots:
     void values_data();
     void values();
+    void exactForms_data();
+    void exactForms() { values(); }
+    void noiseBeginsNoReply_data();
+    void noiseBeginsNoReply();
     void notValues_data();
     void notValues();
     void fits_data();
@@ -37,15 +41,16 @@ void tst_StatusValues::values_data()
     QTest::newRow("all lamps failed, cooling") << Query::Power << "21"
                                                << "cooling-down-all-lamps-failed"
                                                << R"({"power":"cooling-down-all-lamps-failed"})";
-    QTest::newRow("power unknown key") << Query::Power << "99"
-                                       << ""
-                                       << "";
+    QTest::newRow("power outside the table") << Query::Power << "99"
+                                             << "99: standby, power-fail, temperature-warning, "
+                                                "all-lamps-failed"
+                                             << "";
     QTest::newRow("power half a key") << Query::Power << "8"
                                       << ""
                                       << "";
-    QTest::newRow("input first character") << Query::Input << "37"
-                                           << "input 3"
-                                           << R"({"input":3})";
+    QTest::newRow("input of two digits") << Query::Input << "37"
+                                         << ""
+                                         << "";
     QTest::newRow("input 5 is none") << Query::Input << "5"
                                      << ""
                                      << "";
@@ -190,6 +195,131 @@ void tst_StatusValues::values()
     }
 }
 
+// The forms at the ends of their ranges, and just beyond them.
+void tst_StatusValues::exactForms_data()
+{
+    QTest::addColumn<Query>("query");
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("described");
+    QTest::addColumn<QString>("json");
+
+    QTest::newRow("power 23 by its bits")
+        << Query::Power << "23"
+        << "23: on, cooling-down, no-key-input, all-lamps-failed"
+        << R"({"power_code":"23","power_states":["on","cooling-down","no-key-input","all-lamps-failed"]})";
+    QTest::newRow("power 01 by its bits") << Query::Power << "01"
+                                          << "01: on, all-lamps-failed"
+                                          << "";
+    QTest::newRow("power FF, every bit")
+        << Query::Power << "FF"
+        << "FF: standby, count-down, cooling-down, power-fail, temperature-warning, "
+           "power-management, no-key-input, all-lamps-failed"
+        << "";
+    QTest::newRow("power 88 from the table") << Query::Power << "88"
+                                             << "temperature-warning-recovered"
+                                             << "";
+    QTest::newRow("power lower case") << Query::Power << "2a"
+                                      << ""
+                                      << "";
+    QTest::newRow("power three digits") << Query::Power << "200"
+                                        << ""
+                                        << "";
+    QTest::newRow("input 1") << Query::Input << "1"
+                             << "input 1"
+                             << "";
+    QTest::newRow("input 4") << Query::Input << "4"
+                             << "input 4"
+                             << "";
+    QTest::newRow("input 0") << Query::Input << "0"
+                             << ""
+                             << "";
+    QTest::newRow("hours 00000") << Query::LampTime << "00000"
+                                 << "0 h"
+                                 << "";
+    QTest::newRow("hours 99999") << Query::LampTime << "99999"
+                                 << "99999 h"
+                                 << "";
+    QTest::newRow("hours of two digits") << Query::LampTime << "00"
+                                         << ""
+                                         << "";
+    QTest::newRow("hours of six digits") << Query::LampTime << "012034"
+                                         << ""
+                                         << "";
+    QTest::newRow("reversal 00") << Query::Reversal << "00"
+                                 << "top-bottom-left-right"
+                                 << "";
+    QTest::newRow("reversal of three digits") << Query::Reversal << "111"
+                                              << ""
+                                              << "";
+    QTest::newRow("mute 03") << Query::MuteSignal << "03"
+                             << "video-and-audio"
+                             << "";
+    QTest::newRow("mute of three digits") << Query::MuteSignal << "000"
+                                          << ""
+                                          << "";
+    QTest::newRow("temperatures at their ends") << Query::Temperatures << "-99.9, 00.0"
+                                                << "-99.9 °C, 0 °C"
+                                                << "";
+    QTest::newRow("temperatures at their tops") << Query::Temperatures << "+99.9, 99.9"
+                                                << "99.9 °C, 99.9 °C"
+                                                << "";
+    QTest::newRow("temperature without sign") << Query::Temperatures << " 35.0, 41.5"
+                                              << ""
+                                              << "";
+    QTest::newRow("temperatures with more") << Query::Temperatures << "+35.0, 41.5C"
+                                            << ""
+                                            << "";
+    QTest::newRow("lamp mode 00") << Query::LampMode << "00"
+                                  << "mode 0, lamps on none"
+                                  << "";
+    QTest::newRow("lamp mode 0F") << Query::LampMode << "0F"
+                                  << "mode 0, lamps on 1,2,3,4"
+                                  << R"({"lamp_mode":0,"lamps_on":[1,2,3,4]})";
+    QTest::newRow("lamp mode 2F") << Query::LampMode << "2F"
+                                  << "mode 2, lamps on 1,2,3,4"
+                                  << "";
+    QTest::newRow("lamp mode 0G") << Query::LampMode << "0G"
+                                  << ""
+                                  << "";
+    QTest::newRow("lamp mode of three characters") << Query::LampMode << "0FF"
+                                                   << ""
+                                                   << "";
+    QTest::newRow("pressure 1023") << Query::Pressure << "1023"
+                                   << "1194 hPa"
+                                   << "";
+    QTest::newRow("pressure of five digits") << Query::Pressure << "10230"
+                                             << ""
+                                             << "";
+    QTest::newRow("lamps 1 to 4 failed") << Query::LampFailures << "LAMP FAIL No1,2,3,4"
+                                         << "failed 1,2,3,4"
+                                         << "";
+}
+
+// What a line produces between replies begins none; what a reply begins with does.
+void tst_StatusValues::noiseBeginsNoReply_data()
+{
+    QTest::addColumn<QChar>("character");
+    QTest::addColumn<bool>("noise");
+    QTest::newRow("NUL") << QChar(0) << true;
+    QTest::newRow("0xFF") << QChar(0xFF) << true;
+    QTest::newRow("DEL") << QChar(0x7F) << true;
+    QTest::newRow("{") << QChar(u'{') << true;
+    QTest::newRow("0x80") << QChar(0x80) << true;
+    QTest::newRow("ACK") << QChar(6) << false;
+    QTest::newRow("CR") << QChar(u'\r') << false;
+    QTest::newRow("space") << QChar(u' ') << false;
+    QTest::newRow("0") << QChar(u'0') << false;
+    QTest::newRow("?") << QChar(u'?') << false;
+    QTest::newRow("z") << QChar(u'z') << false;
+}
+
+void tst_StatusValues::noiseBeginsNoReply()
+{
+    QFETCH(QChar, character);
+    QFETCH(bool, noise);
+    QCOMPARE(beginsNoReply(character), noise);
+}
+
 // JSON that is the form of no value reads as none.
 void tst_StatusValues::notValues_data()
 {
@@ -201,6 +331,10 @@ void tst_StatusValues::notValues_data()
     QTest::newRow("lamp 5") << R"({"failed_lamps":[5]})";
     QTest::newRow("lamp twice") << R"({"lamp_mode":1,"lamps_on":[2,2]})";
     QTest::newRow("extra key") << R"({"power":"on","input":1})";
+    QTest::newRow("status bits naming other states")
+        << R"({"power_code":"23","power_states":["on"]})";
+    QTest::newRow("status bits of a table code")
+        << R"({"power_code":"20","power_states":["on","cooling-down"]})";
 }
 
 void tst_StatusValues::notValues()
@@ -233,14 +367,14 @@ void tst_StatusValues::fits_data()
                                         << "\x06\x06" << true << Fit::No;
     QTest::newRow("reversal code is a power code") << "CR0"
                                                    << "00" << true << Fit::Whole;
-    QTest::newRow("reversal 11 is no power code") << "CR0"
-                                                  << "11" << true << Fit::No;
+    QTest::newRow("reversal 11 is a status byte too") << "CR0"
+                                                      << "11" << true << Fit::Whole;
     QTest::newRow("power half a key") << "CR0"
                                       << "8" << false << Fit::Beginning;
     QTest::newRow("power half a key ended") << "CR0"
                                             << "8" << true << Fit::No;
-    QTest::newRow("power 9 begins nothing") << "CR0"
-                                            << "9" << false << Fit::No;
+    QTest::newRow("power lower case begins nothing") << "CR0"
+                                                     << "a" << false << Fit::No;
     QTest::newRow("input without terminator") << "CR1"
                                               << "3" << false << Fit::Whole;
     QTest::newRow("hours are no input") << "CR1"
@@ -249,6 +383,14 @@ void tst_StatusValues::fits_data()
                                           << "+35.0, 4" << false << Fit::Beginning;
     QTest::newRow("lamp failures growing") << "CR INFPFAIL"
                                            << "LAMP F" << false << Fit::Beginning;
+    QTest::newRow("lamp time of four digits growing") << "CR3"
+                                                      << "0120" << false << Fit::Beginning;
+    QTest::newRow("a status byte is no lamp time") << "CR3"
+                                                   << "00" << true << Fit::No;
+    QTest::newRow("a status byte outside the table") << "CR0"
+                                                     << "23" << true << Fit::Whole;
+    QTest::newRow("one hex digit of a status byte") << "CR0"
+                                                    << "F" << false << Fit::Beginning;
     QTest::newRow("nothing yet") << "CR3"
                                  << "" << false << Fit::Beginning;
     QTest::newRow("empty reply") << "CR3"

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -22,6 +23,7 @@ private slots:
     void jsonLinesOnAPipe();
     void connectionNeverMade();
     void throughTheWindowWhileItHoldsTheLine();
+    void faultStateIsUpWithItsBits();
     void usageErrors_data();
     void usageErrors();
 };
@@ -189,6 +191,35 @@ void WatchProgramTest::throughTheWindowWhileItHoldsTheLine()
             return ownLine && (printed += watch.readAllStandardOutput()).contains("\"up\":true");
         }()),
         8000);
+}
+
+// Keys locked and every lamp failed: status byte 23, which the table has no
+// row for, is the projector's state all the same.
+void WatchProgramTest::faultStateIsUpWithItsBits()
+{
+    QTemporaryDir dir;
+    const QString states = dir.filePath(QStringLiteral("states.txt"));
+    QVERIFY(write(states, "power 1 no-key-input\nlamp-fail 1 all\n"));
+    const QString prom = dir.filePath(QStringLiteral("projector-watch.prom"));
+    QProcess watch;
+    watch.start(program(), {"--line", "sim:" + states, "--address", "1", "--rounds", "1",
+                            "--textfile", dir.path()});
+    QVERIFY(watch.waitForFinished(10000));
+    QCOMPARE(watch.exitCode(), 0);
+    const QJsonObject o = QJsonDocument::fromJson(watch.readAllStandardOutput()).object();
+    QVERIFY2(o.value("up").toBool(), qPrintable(QJsonDocument(o).toJson()));
+    QCOMPARE(o.value("power_code").toString(), QStringLiteral("23"));
+    QCOMPARE(o.value("power_states").toArray(),
+             QJsonArray({"on", "cooling-down", "no-key-input", "all-lamps-failed"}));
+    QFile metrics(prom);
+    QVERIFY(metrics.open(QIODevice::ReadOnly));
+    const QByteArray text = metrics.readAll();
+    const QString labels = QStringLiteral("line=\"sim:%1\",address=\"1\"").arg(states);
+    for (const QString &sample :
+         {"projector_up{" + labels + "} 1",
+          "projector_power_status_bit{" + labels + ",bit=\"no-key-input\"} 1",
+          "projector_power_status_bit{" + labels + ",bit=\"standby\"} 0"})
+        QVERIFY2(text.contains(sample.toUtf8()), text.constData());
 }
 
 void WatchProgramTest::usageErrors_data()

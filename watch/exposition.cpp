@@ -111,6 +111,16 @@ QString exposition(const QList<Reading> &readings, const QList<LineRounds> &line
                  w.sample(withLabel(labels, "state", status::nameOf(state)), *r.power == state);
              }
          });
+    each("projector_power_status_bit",
+         "Bits of the power status byte: 1 for each state the projector reports.",
+         [&](const Reading &r, const QString &labels) {
+             if (!r.power && !r.powerBits)
+                 return;
+             const quint8 code = r.powerBits ? *r.powerBits : status::codeOf(*r.power);
+             w.sample(withLabel(labels, "bit", QLatin1String("standby")), (code & 0x80) != 0);
+             for (const auto &[bit, name] : status::powerBits())
+                 w.sample(withLabel(labels, "bit", name), (code & bit) != 0);
+         });
     each("projector_input_mode", "Selected input mode, 1 to 4.",
          [&](const Reading &r, const QString &labels) {
              if (r.input)

@@ -17,6 +17,7 @@ void take(Reading &r, const status::Value &value)
 {
     std::visit(status::Overloaded{
                    [&](status::PowerState v) { r.power = v; },
+                   [&](status::PowerBits v) { r.powerBits = v.code; },
                    [&](status::InputMode v) { r.input = v.input; },
                    [&](status::Reversal v) { r.reversal = v; },
                    [&](status::LampHours v) { r.lampHours = v.hours; },
@@ -35,6 +36,11 @@ QJsonObject Reading::values() const
     QJsonObject o;
     if (power)
         o.insert(QLatin1String("power"), QString(status::nameOf(*power)));
+    if (powerBits) {
+        const QJsonObject bits = status::toJson(status::PowerBits{*powerBits});
+        for (auto it = bits.begin(); it != bits.end(); ++it)
+            o.insert(it.key(), it.value());
+    }
     if (input)
         o.insert(QLatin1String("input"), *input);
     if (muteSignal)

@@ -28,7 +28,8 @@ struct Reading
     double replySeconds = 0; // how long the power status query took
 
     std::optional<status::PowerState> power;
-    std::optional<int> input; // 1..4
+    std::optional<quint8> powerBits; // a status byte the table has no row for
+    std::optional<int> input;        // 1..4
     std::optional<status::MuteSignal> muteSignal;
     std::optional<status::Reversal> reversal;
     std::optional<qint64> lampHours;

@@ -50,7 +50,9 @@ QStringList cells(const Reading &r, const QDateTime &now)
     return {r.line,
             addressName(r.address),
             !r.up ? QStringLiteral("NOT ANSWERING")
-                  : shown(r.power, [](status::PowerState p) { return QString(status::nameOf(p)); }),
+            : r.powerBits
+                ? status::describe(status::PowerBits{*r.powerBits})
+                : shown(r.power, [](status::PowerState p) { return QString(status::nameOf(p)); }),
             shown(r.input, whole),
             shown(r.lampHours, whole),
             temperature(&status::Temperatures::sensor1),

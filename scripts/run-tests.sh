@@ -3,7 +3,8 @@
 # Builds the console and runs every test on the offscreen platform; then builds it
 # again with AddressSanitizer and UndefinedBehaviorSanitizer into build-asan/ and
 # runs every test again under them (the package check and the benchmarks, which
-# are about the release build, left out), stopping at the first report.
+# are about the release build, left out, and the screenshot program, which no
+# test runs, not built), stopping at the first report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -13,6 +14,7 @@ echo "== The same tests built with AddressSanitizer and UndefinedBehaviorSanitiz
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all"
 # Line tables only (-g1): reports name file and line, and the build stays quick.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCONSOLE_BENCHES=OFF \
+    -DCONSOLE_SCREENSHOTS=OFF \
     -DCMAKE_CXX_FLAGS="$sanitize -fno-omit-frame-pointer" \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
     -DCMAKE_EXE_LINKER_FLAGS="$sanitize" -DCMAKE_SHARED_LINKER_FLAGS="$sanitize"

@@ -130,15 +130,6 @@ void tst_StatusValues::values_data()
     QTest::newRow("reversal both") << Query::Reversal << "00"
                                    << "top-bottom-left-right"
                                    << R"({"left_right":true,"top_bottom":true})";
-    QTest::newRow("hours 0") << Query::LampTime << "0"
-                             << "0 h"
-                             << R"({"hours":0})";
-    QTest::newRow("hours, nine digits") << Query::LampTime << "999999999"
-                                        << "999999999 h"
-                                        << R"({"hours":999999999})";
-    QTest::newRow("hours, ten digits") << Query::LampTime << "1000000000"
-                                       << ""
-                                       << "";
     QTest::newRow("temperatures, widest fields") << Query::Temperatures << "-99.9, 99.9"
                                                  << "-99.9 °C, 99.9 °C"
                                                  << "";

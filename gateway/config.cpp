@@ -81,27 +81,6 @@ QString settingsForSpeed(const QString &text)
     return {};
 }
 
-bool parseListen(const QString &text, QHostAddress *address, quint16 *port)
-{
-    static const QRegularExpression form(
-        QStringLiteral("^(?:(\\[[^\\]]+\\]|[^:\\[\\]]+):)?(\\d{1,5})$"));
-    const QRegularExpressionMatch match = form.match(text);
-    if (!match.hasMatch())
-        return false;
-    const std::optional<quint16> number = portValue(match.captured(2));
-    QString host = match.captured(1);
-    if (host.startsWith(u'['))
-        host = host.mid(1, host.size() - 2);
-    QHostAddress parsed(QHostAddress::LocalHost);
-    if (!host.isEmpty() && !parsed.setAddress(host))
-        return false;
-    if (!number)
-        return false;
-    *address = parsed;
-    *port = *number;
-    return true;
-}
-
 QList<ProjectorEntry> projectorsOf(const QString &line, const QList<int> &addresses,
                                    const QHostAddress &listen, quint16 basePort)
 {

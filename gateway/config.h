@@ -55,8 +55,6 @@ Parsed parseConfig(const QString &text);
 QList<int> parseAddresses(const QString &text);
 // "19200" or "9600" as a settings string; empty when neither.
 QString settingsForSpeed(const QString &text);
-// "HOST:PORT", "[V6]:PORT" or "PORT" (on 127.0.0.1); false when not understood.
-bool parseListen(const QString &text, QHostAddress *address, quint16 *port);
 // The line's projectors at `addresses`, from the base port on.
 QList<ProjectorEntry> projectorsOf(const QString &line, const QList<int> &addresses,
                                    const QHostAddress &listen, quint16 basePort);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "options.h"
 
+#include "link/listenaddress.h"
 #include "sim/anyline.h"
 
 #include <QCommandLineParser>
@@ -134,7 +135,7 @@ std::optional<GatewayConfig> parseOptions(const QStringList &arguments)
             return usageError(QStringLiteral("--address takes all, single, or 1,2,..."));
         QHostAddress host;
         quint16 port = 0;
-        if (!parseListen(parser.value(listen), &host, &port))
+        if (!parseListenAddress(parser.value(listen), &host, &port))
             return usageError(QStringLiteral("--listen takes PORT or HOST:PORT"));
         if (port != 0 && port + std::max(addresses.last(), 1) - 1 > 65535)
             return usageError(QStringLiteral("--listen: the projectors' ports pass 65535"));

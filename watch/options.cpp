@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "options.h"
 
+#include "link/listenaddress.h"
 #include "sim/anyline.h"
 
 #include <QCommandLineParser>
@@ -21,23 +22,6 @@ std::nullopt_t usageError(const QString &message)
 {
     tell(message);
     return std::nullopt;
-}
-
-// "PORT" or "HOST:PORT" (an IPv6 host in brackets).
-bool parseListen(const QString &text, WatchOptions &options)
-{
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    bool ok = false;
-    const uint port = text.mid(colon + 1).toUInt(&ok);
-    if (!ok || port > 65535)
-        return false;
-    options.listenPort = quint16(port);
-    if (colon < 0)
-        return true;
-    QString host = text.left(colon);
-    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
-        host = host.mid(1, host.size() - 2);
-    return options.listenAddress.setAddress(host);
 }
 
 } // namespace
@@ -128,9 +112,13 @@ std::optional<WatchOptions> parseOptions(const QStringList &arguments)
     options.periodSeconds = parser.value(period).toInt(&ok);
     if (!ok || options.periodSeconds < 1)
         return usageError(QStringLiteral("--period is a whole number of seconds, at least 1"));
-    if (parser.isSet(listen) && !parseListen(parser.value(listen), options))
-        return usageError(
-            QStringLiteral("--listen is PORT or HOST:PORT, not %1").arg(parser.value(listen)));
+    if (parser.isSet(listen)) {
+        quint16 port = 0;
+        if (!parseListenAddress(parser.value(listen), &options.listenAddress, &port))
+            return usageError(
+                QStringLiteral("--listen is PORT or HOST:PORT, not %1").arg(parser.value(listen)));
+        options.listenPort = port;
+    }
     options.textfileDir = parser.value(textfile);
     if (parser.isSet(rounds)) {
         options.rounds = parser.value(rounds).toULongLong(&ok);

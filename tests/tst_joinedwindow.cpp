@@ -141,8 +141,9 @@ void JoinedWindowTest::operatorThroughGateway()
 }
 
 // VOL + held for two seconds while twenty PJLink clients poll the four
-// projectors through the same gateway: its ticks reach the far end every
-// 250 ms, and every client's query is answered (the far end is in stand-by).
+// projectors and projector-ctl asks projector 2, all through the same gateway:
+// the ticks reach the far end every 250 ms, and every client's query is
+// answered as its own (the far end is in stand-by).
 void JoinedWindowTest::holdKeepsItsRateBesidePjlinkClients()
 {
     PjlinkClients clients;
@@ -162,11 +163,19 @@ void JoinedWindowTest::holdKeepsItsRateBesidePjlinkClients()
     QVERIFY(m_window.clickVisible(QStringLiteral("Option5")));
     QTest::qWait(300);
     m_window.press(QStringLiteral("Command1")); // VOL +
+    // A schedule asks projector 2 meanwhile, through the same gateway.
+    QProcess ctl;
+    ctl.start(QStringLiteral(PROJECTOR_CTL_PATH),
+              {"--line", m_farEnd->slavePath(), "--address", "2", "STATUS", "STATUS", "STATUS"});
     QTest::qWait(2000);
     m_window.release(QStringLiteral("Command1"));
 
     // The far end answers from this event loop: it runs until the clients end.
     QTRY_COMPARE_WITH_TIMEOUT(load.state(), QProcess::NotRunning, (kSeconds + 4) * 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(ctl.state(), QProcess::NotRunning, 5000);
+    QCOMPARE(ctl.exitCode(), 0);
+    QCOMPARE(ctl.readAllStandardOutput(),
+             QByteArray("TXD A 0 0 2 C R 0 CR \nRXD 8 0 CR \nSTATUS Stand by\n").repeated(3));
     const QJsonArray answers = PjlinkClients::results(load);
     QVERIFY(answers.size() >= kClients * kSeconds);
     for (const QJsonValue &answer : answers) {

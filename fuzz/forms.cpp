@@ -9,6 +9,7 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace fuzz {
@@ -32,6 +33,22 @@ const Piece tracePieces[] = {
     {[](char16_t) { return true; }, QLatin1StringView("? ")},
 };
 
+const Piece &pieceOf(QChar c)
+{
+    // The line's characters are Latin-1; each row is looked up once.
+    static const auto latin1Rows = [] {
+        std::array<const Piece *, 256> rows{};
+        for (char16_t code = 0; code < rows.size(); ++code)
+            rows[code] = std::find_if(std::begin(tracePieces), std::end(tracePieces),
+                                      [code](const Piece &p) { return p.holds(code); });
+        return rows;
+    }();
+    if (c.unicode() < latin1Rows.size())
+        return *latin1Rows[c.unicode()];
+    return *std::find_if(std::begin(tracePieces), std::end(tracePieces),
+                         [c](const Piece &p) { return p.holds(c.unicode()); });
+}
+
 } // namespace
 
 void checkTraceForm(const QString &text, const QString &trace)
@@ -40,8 +57,7 @@ void checkTraceForm(const QString &text, const QString &trace)
     qsizetype at = 1;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        const Piece &row = *std::find_if(std::begin(tracePieces), std::end(tracePieces),
-                                         [c](const Piece &p) { return p.holds(c.unicode()); });
+        const Piece &row = pieceOf(c);
         const bool fits = row.piece.isEmpty()
                               ? at + 1 < trace.size() && trace.at(at) == c
                                     && trace.at(at + 1) == QLatin1Char(' ')

@@ -35,6 +35,7 @@ Console &freshConsole()
     Rig::ensureApplication();
     static ManualClock clock;
     static Rig c(clock);
+    QCoreApplication::sendPostedEvents();
     clock.advance(60000);
     probe(c.console).comm().setPortOpen(false);
     c.state() = WindowState();

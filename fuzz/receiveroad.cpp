@@ -132,13 +132,14 @@ const char *const sentCodes[16] = {
 const char *const prefixes[8] = {"", "AFFF", "A001", "A002", "A003", "A004", "", "A001"};
 
 // Bytes of one arrival: a length byte and that many bytes; a length of 255 floods the
-// line with the next byte's worth of copies of 1 KiB of what follows.
+// line with the next byte's worth of copies of up to 1 KiB of what follows (past the
+// buffer's limit from 129 bytes on).
 QByteArray arrival(Input &in)
 {
     const uint8_t length = in.byte();
     if (length != 255)
         return in.bytes(length);
-    const int copies = in.byte() % 48;
+    const int copies = in.byte();
     const QByteArray piece = in.bytes(1024);
     return piece.repeated(copies);
 }

@@ -6,6 +6,8 @@
 #
 #   scripts/fuzz.sh SECONDS [RUNS]     RUNS: stop a target earlier after that many inputs
 #   FUZZ_TARGETS="decoders trace" scripts/fuzz.sh 60      only these targets
+#   FUZZ_WORKERS=2 scripts/fuzz.sh 3600 10000000     each target in two processes
+#                                  sharing its corpus, RUNS split between them
 #
 # New inputs that reach new code are kept in build-fuzz/corpus/TARGET (the seeds
 # in fuzz/corpus/ stay as they are); findings go to build-fuzz/findings/TARGET/.
@@ -16,6 +18,7 @@ source scripts/install-missing.sh
 
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [RUNS]}
 runs=${2:--1}
+workers=${FUZZ_WORKERS:-1}
 
 packages=(clang-14 libclang-rt-14-dev cmake qt6-base-dev qt6-serialport-dev)
 install_missing "${packages[@]}"
@@ -52,19 +55,36 @@ for t in $targets; do
     simprojector) options+=(-max_len=128) ;;
     telnetcodec) options+=(-max_len=256) ;;
     esac
+    # Each worker takes its share of RUNS and picks up what the others add to
+    # the corpus (libFuzzer reloads it every second).
+    pids=()
+    logs=()
+    for ((w = 1; w <= workers; w++)); do
+        share=$runs
+        [ "$runs" -ge 0 ] && share=$(((runs + workers - w) / workers))
+        log=build-fuzz/fuzz-$t.log
+        [ "$workers" -gt 1 ] && log=build-fuzz/fuzz-$t.$w.log
+        nice -n 19 "build-fuzz/fuzz-$t" -max_total_time="$seconds" -runs="$share" \
+            -print_final_stats=1 "${options[@]}" \
+            -artifact_prefix="$findings/" "$work" "fuzz/corpus/$t" >"$log" 2>&1 &
+        pids+=($!)
+        logs+=("$log")
+    done
     status=0
-    nice -n 19 "build-fuzz/fuzz-$t" -max_total_time="$seconds" -runs="$runs" -print_final_stats=1 \
-        "${options[@]}" \
-        -artifact_prefix="$findings/" "$work" "fuzz/corpus/$t" >"$log" 2>&1 || status=$?
-    executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-    perSecond=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+    for pid in "${pids[@]}"; do
+        wait "$pid" || status=$?
+    done
+    total() { sed -n "s/^stat::$1: *//p" "${logs[@]}" | awk '{ s += $1 } END { if (NR) print s }'; }
+    executions=$(total number_of_executed_units)
+    perSecond=$(total average_exec_per_sec)
+    log=${logs[*]}
     count=$(find "$findings" -type f | wc -l)
     if [ "$status" -ne 0 ] && [ "$count" -eq 0 ]; then
         count=1 # it stopped without leaving an input: see the log
     fi
     if [ "$count" -gt 0 ]; then
         found=1
-        grep -E 'property broken|ERROR:|SUMMARY:|Test unit written' "$log" | head -5 || true
+        grep -E 'property broken|ERROR:|SUMMARY:|Test unit written' "${logs[@]}" | head -5 || true
     fi
     line=$(printf '%-14s %12s executions %8s exec/s  %s findings  (log %s)' \
         "$t" "${executions:-?}" "${perSecond:-?}" "$count" "$log")

@@ -223,6 +223,23 @@ QList<ReplyMatcher::Reply> ReplyMatcher::received(const QString &characters, qin
     return replies;
 }
 
+// A reply the lost characters cut through is nobody's: what came of it may
+// have been one, so the command it began to answer cannot be called silent.
+void ReplyMatcher::inputLost()
+{
+    for (Owed &owed : m_owed) {
+        if (!owed.reply.isEmpty())
+            owed.ambiguous = true;
+        owed.reply.clear();
+        owed.noise.clear();
+    }
+    m_inReply = false;
+    m_reply.clear();
+    m_replyNoise.clear();
+    m_noise.clear();
+    m_pairedTerminator = QChar();
+}
+
 qint64 ReplyMatcher::settleAt(const Owed &owed) const
 {
     const qint64 ended = std::max(owed.deadlineMs, owed.windowEndMs) + kQuietGapMs;

@@ -95,6 +95,8 @@ public:
     void windowEnded(qint64 nowMs);
     // Characters arrived: the replies they changed, in order.
     QList<Reply> received(const QString &characters, qint64 nowMs);
+    // Characters were lost between those received and those to come.
+    void inputLost();
     // Commands whose outcome is known by now; each is given once.
     QList<Settled> settle(qint64 nowMs);
     // When settle() may next have something to give, or idle() next change;

@@ -171,6 +171,8 @@ void Traffic::Timer4_Timer()
 
 void Traffic::MSComm1_OnComm()
 {
+    if (m_comm.commEvent() == MSComm::comEventRxOver)
+        m_replies.inputLost();
     if (m_comm.commEvent() != MSComm::comEvReceive)
         return;
     const QString arrived = m_comm.input();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mscomm.h"
 
+#include <utility>
+
 MSComm::MSComm(LineFactory factory, QObject *parent)
     : QObject(parent), m_factory(std::move(factory))
 {
@@ -112,6 +114,7 @@ bool MSComm::setPortOpen(bool open)
         m_lines[m_commPort] = std::move(made);
     }
     m_inBuffer.clear();
+    m_inputLost = false;
     m_receivePace.stop();
     if (!line()->open(m_settings))
         return fail(QStringLiteral("could not be opened: %1").arg(line()->errorString()));
@@ -187,14 +190,23 @@ void MSComm::raiseReceive()
 void MSComm::takeInput()
 {
     m_inBuffer += line()->readAll();
-    if (m_inBuffer.size() > kInputKept)
+    if (m_inBuffer.size() > kInputKept) {
         m_inBuffer.remove(0, m_inBuffer.size() - kInputKept);
+        m_inputLost = true;
+    }
 }
 
 void MSComm::announceInput()
 {
     m_lastReceive.start();
     m_lastReceiveSize = m_inBuffer.size();
+    // What comes next does not follow on from what came before.
+    if (std::exchange(m_inputLost, false)) {
+        m_commEvent = comEventRxOver;
+        emit onComm();
+        if (!portOpen())
+            return;
+    }
     m_commEvent = comEvReceive;
     emit onComm();
 }

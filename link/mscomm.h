@@ -14,7 +14,8 @@
 // The serial communications component of the window. It holds one port at a
 // time: the number chosen (CommPort), its settings string (Settings), whether
 // it is open (PortOpen); commands go out through Output, received characters
-// come in through Input, announced by onComm() with CommEvent 2.
+// come in through Input, announced by onComm() with CommEvent 2, after an event
+// 1006 when characters before them were lost.
 //
 // A refused operation returns false and leaves errorDescription() naming the
 // port, the device and the reason.
@@ -25,6 +26,7 @@ class MSComm : public QObject
 public:
     enum Event : qint16 {
         comEvReceive = 2,
+        comEventRxOver = 1006,   // characters were lost: more came than Input keeps
         comEventLineLost = 1012, // the device went away; the port has closed itself
     };
 
@@ -99,6 +101,7 @@ private:
     QString m_settingsText = QStringLiteral("9600,N,8,1");
     SerialSettings m_settings;
     QByteArray m_inBuffer;
+    bool m_inputLost = false; // characters before m_inBuffer's were dropped
     QElapsedTimer m_lastReceive;
     qsizetype m_lastReceiveSize = 0;
     QTimer m_receivePace;

@@ -36,6 +36,7 @@ private slots:
     void receivedBytesBecomeCharactersOneForOne();
     void receiveEventComesBetweenEvents();
     void floodIsGatheredAtScreenPace();
+    void lostCharactersAreToldFirst();
     void lostLineIsToldOnce();
 };
 
@@ -339,6 +340,8 @@ void LinkTest::floodIsGatheredAtScreenPace()
     qsizetype events = 0;
     QString last;
     connect(&c.comm, &MSComm::onComm, this, [&] {
+        if (c.comm.commEvent() != MSComm::comEvReceive)
+            return; // characters were lost, as they are in a flood
         ++events;
         last = c.comm.input();
         QVERIFY(last.size() <= MSComm::kInputKept);
@@ -359,6 +362,25 @@ void LinkTest::floodIsGatheredAtScreenPace()
     const qint64 paced = clock.elapsed() / MSComm::kReceivePaceMs + 2;
     QVERIFY2(events <= paced && events * 4 < fed,
              qPrintable(QStringLiteral("%1 events for %2 arrivals").arg(events).arg(fed)));
+}
+
+// More than Input keeps came at once: the oldest are dropped, and the window
+// hears so before it reads the rest, which does not follow on from earlier input.
+void LinkTest::lostCharactersAreToldFirst()
+{
+    Component c;
+    QVERIFY(c.comm.setPortOpen(true));
+    QStringList told;
+    connect(&c.comm, &MSComm::onComm, this, [&] {
+        told << (c.comm.commEvent() == MSComm::comEvReceive ? c.comm.input().right(3)
+                                                            : QString::number(c.comm.commEvent()));
+    });
+    c.line->feed("51");
+    QTRY_COMPARE(told, QStringList{"51"});
+    c.line->feed(QByteArray(MSComm::kInputKept, 'x') + "\r00");
+    QTRY_COMPARE(told, (QStringList{"51", "1006", "\r00"}));
+    c.line->feed("\r");
+    QTRY_COMPARE(told, (QStringList{"51", "1006", "\r00", "\r"}));
 }
 
 void LinkTest::lostLineIsToldOnce()

@@ -38,7 +38,8 @@ QString bytesOf(QString text)
 
 // Steps, each "MS verb ...": "send ID PROJECTOR WINDOW CODE" (projector "-" for
 // none: a single projector), "recv TEXT", "end" (the latest reply window ended),
-// "wait" (only lets time pass). Events: "N:TEXT" a complete reply for command N
+// "lost" (characters were lost before the next), "wait" (only lets time pass).
+// Events: "N:TEXT" a complete reply for command N
 // (0: none), "N~TEXT" a reply so far, either behind the noise before it in brackets
 // ("1:[<NUL>]20<CR>"), "#N RESULT" a command settled ("#N RESULT TEXT" by a reply
 // without terminator).
@@ -140,6 +141,14 @@ void tst_ReplyRule::formsNoiseAndOrder_data()
         << QStringList{"1:[<FF>]01203<CR>", "#1 answered"};
     QTest::newRow("a NUL before an ACK") << QStringList{"0 send 1 - 500 C00", "20 recv <NUL>\x06\r"}
                                          << QStringList{"1:[<NUL>]<ACK><CR>", "#1 answered"};
+    QTest::newRow("characters lost inside a reply break it off")
+        << QStringList{"0 send 1 - 500 CR PRESSURE",
+                       "20 recv 51",
+                       "30 lost",
+                       "40 recv \r",
+                       "500 end",
+                       "700 wait"}
+        << QStringList{"1~51", "0:<CR>", "#1 not-attributable"};
     QTest::newRow("noise alone is no reply")
         << QStringList{"0 send 1 - 500 CR0", "20 recv <NUL><FF>", "500 end", "600 wait"}
         << QStringList{"#1 silent"};
@@ -208,6 +217,8 @@ void tst_ReplyRule::rule()
                 seen << QString::number(r.command) + (r.complete ? u':' : u'~') + noise
                             + visible(r.text);
             }
+        } else if (verb == QLatin1String("lost")) {
+            matcher.inputLost();
         } else if (verb == QLatin1String("end")) {
             matcher.windowEnded(now);
         } else {
